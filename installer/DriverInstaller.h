@@ -1,0 +1,64 @@
+// The installer's one shared record: where the setup package lies, the user's choices, and
+// the operations that work on them.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/Text.h"
+
+// Capacities in characters, the terminating NUL included.
+constexpr std::size_t kPathCapacity = 260;
+constexpr std::size_t kNameCapacity = 200;
+constexpr std::size_t kLanguageCapacity = 20;
+
+// Longest package folder (trailing backslash included) whose longest package path,
+// folder + "PrinterDriver\OEMPRINTCOMP.INF", still fits a path buffer.
+constexpr std::size_t kMaxModuleDirLength = 229;
+
+class CDriverInstaller {
+public:
+    CDriverInstaller();
+
+    void FindModuleDir();
+    void BuildPrinterInfoFilePath();
+    void BuildDriverInfPath();
+    void BuildLanguageFilePath();
+
+    // False when the executable's folder is too long for the package paths (or could not be
+    // found): the paths are then empty and nothing may run on them.
+    bool HasPackagePaths() const { return m_bPackagePathsFit != 0; }
+
+    void SetDriverName(const WChar* name);
+    void GetDriverName(WChar* dest, std::size_t capacity) const;
+    void SetPortName(const WChar* name);
+    void GetPortName(WChar* dest, std::size_t capacity) const;
+    void SetDefaultFlag(int value);
+    int GetDefaultFlag() const { return m_bSetDefault; }
+    void SetTestPageFlag(int value);
+    int GetTestPageFlag() const { return m_bPrintTestPage; }
+
+    const WChar* GetModuleDir() const { return m_szModuleDir; }
+    const WChar* GetPrinterInfoFile() const { return m_szPrinterInfoFile; }
+    const WChar* GetDriverInf() const { return m_szDriverInf; }
+    const WChar* GetLanguageFile() const { return m_szLanguageFile; }
+    const WChar* GetLanguage() const { return m_szLanguage; }
+
+private:
+    // Builds one package path: the module folder followed by the given parts.
+    void BuildPackagePath(WChar* dest, const WChar* first, const WChar* second);
+
+    WChar m_szModuleDir[kPathCapacity];
+    WChar m_szPrinterInfoFile[kPathCapacity];
+    WChar m_szDriverInf[kPathCapacity];
+    WChar m_szLanguageFile[kPathCapacity];
+    WChar m_szDriverName[kNameCapacity];
+    WChar m_szPortName[kNameCapacity];
+    WChar m_szLanguage[kLanguageCapacity];
+    int m_bSetDefault;
+    int m_bPrintTestPage;
+    int m_bPackagePathsFit;
+};
+
+// The installer record the pages and the engine share. Defined before the application object,
+// so it is constructed first.
+extern CDriverInstaller theInstaller;

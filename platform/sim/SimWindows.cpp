@@ -1,0 +1,344 @@
+// Simulated dialogs, list boxes and the wizard sheet, following the property sheet's rules:
+// pages are created on first activation, Back/Next/Finish/Cancel ask the active page first,
+// and a page's wizard-button flags decide which buttons show and which are enabled.
+#include "platform/sim/SimWindows.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/sim/SimMachine.h"
+#include "platform/sim/SimText.h"
+
+namespace sim {
+
+namespace {
+constexpr int kForward = 1;
+constexpr int kBackward = -1;
+// Ids of the sheet's buttons, all present from the start.
+const int kSheetButtons[] = {kBackButton, kNextButton, kFinishButton, kCancelButton,
+                             kHelpButton};
+
+WChar FoldCase(WChar c) {
+    return (c >= WTEXT('A') && c <= WTEXT('Z')) ? static_cast<WChar>(c - WTEXT('A') + WTEXT('a'))
+                                              : c;
+}
+
+// Case-blind comparison, as the list box compares its items.
+int CompareNoCase(const WString& a, const WString& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const WChar ca = FoldCase(a[i]);
+        const WChar cb = FoldCase(b[i]);
+        if (ca != cb) {
+            return ca < cb ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool StartsWithNoCase(const WString& text, const WString& prefix) {
+    return text.size() >= prefix.size() && CompareNoCase(text.substr(0, prefix.size()), prefix) == 0;
+}
+
+bool IsListBoxClass(const std::string& className) {
+    std::string lower = className;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower == "listbox";
+}
+} // namespace
+
+// --- list box ---
+
+bool SimListBox::IsIndex(int index) const {
+    return index >= 0 && index < static_cast<int>(m_items.size());
+}
+
+int SimListBox::GetCount() const { return static_cast<int>(m_items.size()); }
+
+int SimListBox::DeleteString(int index) {
+    if (!IsIndex(index)) {
+        return kListBoxError;
+    }
+    m_items.erase(m_items.begin() + index);
+    if (m_nSelection == index) {
+        m_nSelection = kListBoxError;
+    } else if (m_nSelection > index) {
+        --m_nSelection;
+    }
+    return GetCount();
+}
+
+int SimListBox::AddString(const WString& text) {
+    std::size_t at = m_items.size();
+    if (m_bSorted) {
+        at = 0;
+        while (at < m_items.size() && CompareNoCase(m_items[at], text) <= 0) {
+            ++at;
+        }
+    }
+    m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(at), text);
+    const int index = static_cast<int>(at);
+    if (m_nSelection >= index) {
+        ++m_nSelection;
+    }
+    return index;
+}
+
+int SimListBox::SetCurSel(int index) {
+    if (!IsIndex(index)) {
+        m_nSelection = kListBoxError;
+        return kListBoxError;
+    }
+    m_nSelection = index;
+    return index;
+}
+
+int SimListBox::GetCurSel() const { return m_nSelection; }
+
+int SimListBox::GetTextLen(int index) const {
+    return IsIndex(index) ? static_cast<int>(m_items[static_cast<std::size_t>(index)].size())
+                          : kListBoxError;
+}
+
+WString SimListBox::GetText(int index) const {
+    return IsIndex(index) ? m_items[static_cast<std::size_t>(index)] : WString();
+}
+
+int SimListBox::SelectString(int startAfter, const WString& prefix) {
+    const int count = GetCount();
+    for (int step = 1; step <= count; ++step) {
+        const int index = (startAfter + step + count) % count;
+        if (StartsWithNoCase(m_items[static_cast<std::size_t>(index)], prefix)) {
+            m_nSelection = index;
+            return index;
+        }
+    }
+    return kListBoxError;
+}
+
+// --- dialogs ---
+
+SimDialog::SimDialog(const DialogTemplate& dialog) : m_strCaption(dialog.caption) {
+    for (const ControlTemplate& control : dialog.controls) {
+        SimItem& item = m_items[control.id];
+        item.text = control.text;
+        item.visible = (control.style & kWsVisible) != 0;
+        item.enabled = (control.style & kWsDisabled) == 0;
+        if (IsListBoxClass(control.className)) {
+            item.listBox = std::make_unique<SimListBox>((control.style & kLbsSort) != 0);
+        }
+    }
+}
+
+SimDialog::SimDialog(const WString& caption, ISheetWindow* owner)
+    : m_strCaption(caption), m_pOwner(owner) {}
+
+void SimDialog::AddItem(int id, bool visible) { m_items[id].visible = visible; }
+
+bool SimDialog::HasItem(int id) const { return m_items.count(id) != 0; }
+
+WString SimDialog::GetItemText(int id) const {
+    auto it = m_items.find(id);
+    return it == m_items.end() ? WString() : it->second.text;
+}
+
+void SimDialog::SetItemText(int id, const WString& text) {
+    auto it = m_items.find(id);
+    if (it != m_items.end()) {
+        it->second.text = text;
+    }
+}
+
+IListBox* SimDialog::GetListBox(int id) {
+    auto it = m_items.find(id);
+    return it == m_items.end() ? nullptr : it->second.listBox.get();
+}
+
+void SimDialog::ShowItem(int id, bool show) {
+    auto it = m_items.find(id);
+    if (it != m_items.end()) {
+        it->second.visible = show;
+    }
+}
+
+void SimDialog::EnableItem(int id, bool enable) {
+    auto it = m_items.find(id);
+    if (it != m_items.end()) {
+        it->second.enabled = enable;
+    }
+}
+
+bool SimDialog::IsItemVisible(int id) const {
+    auto it = m_items.find(id);
+    return it != m_items.end() && it->second.visible;
+}
+
+bool SimDialog::IsItemEnabled(int id) const {
+    auto it = m_items.find(id);
+    return it != m_items.end() && it->second.enabled;
+}
+
+int SimDialog::MessageBox(const WString& text, const WString& caption, unsigned style) {
+    return Machine::Get().ShowMessageBox({m_strCaption, text, caption, style});
+}
+
+void SimDialog::SetWizardButtons(unsigned flags) {
+    if (m_pOwner != nullptr) {
+        m_pOwner->SetWizardButtons(flags);
+    }
+}
+
+// --- sheet ---
+
+SimSheet::SimSheet(CPropertySheet& sheet) : m_sheet(sheet), m_window(sheet.GetCaption(), this) {
+    for (int id : kSheetButtons) {
+        m_window.AddItem(id, true);
+    }
+    // Until a page says otherwise: Back and Next, no Finish. Help shows, as the framework's
+    // sheet offers it when the application handles Help; the wizard hides it itself.
+    m_window.ShowItem(kFinishButton, false);
+}
+
+SimSheet::~SimSheet() { Close(m_nResult); }
+
+void SimSheet::Open() {
+    if (!m_sheet.IsWizardMode() || m_sheet.GetPageCount() == 0) {
+        throw std::logic_error("simulated sheet: only wizards with pages are simulated");
+    }
+    m_pageWindows.resize(static_cast<std::size_t>(m_sheet.GetPageCount()));
+    m_bOpen = true;
+    m_sheet.AttachWindow(this);
+    Activate(m_sheet.GetStartPage(), kForward);
+    m_sheet.OnInitDialog();
+}
+
+void SimSheet::Close(int result) {
+    if (!m_bOpen) {
+        return;
+    }
+    m_bOpen = false;
+    m_nResult = result;
+    for (int i = 0; i < m_sheet.GetPageCount(); ++i) {
+        m_sheet.GetPage(i)->AttachWindow(nullptr);
+    }
+    m_sheet.AttachWindow(nullptr);
+}
+
+void SimSheet::Abandon() { Close(SheetAbandoned); }
+
+CPropertyPage* SimSheet::ActivePage() const {
+    return m_nActive < 0 ? nullptr : m_sheet.GetPage(m_nActive);
+}
+
+SimDialog& SimSheet::ActiveDialog() {
+    if (m_nActive < 0) {
+        throw std::logic_error("simulated sheet: no active page");
+    }
+    return *m_pageWindows[static_cast<std::size_t>(m_nActive)];
+}
+
+const WString& SimSheet::ActiveCaption() { return ActiveDialog().Caption(); }
+
+bool SimSheet::IsButtonEnabled(int id) const {
+    return m_window.IsItemVisible(id) && m_window.IsItemEnabled(id);
+}
+
+void SimSheet::SetWizardButtons(unsigned flags) {
+    m_window.EnableItem(kBackButton, (flags & WizBack) != 0);
+    const bool finish = (flags & (WizFinish | WizDisabledFinish)) != 0;
+    // With Finish offered, Finish takes Next's place.
+    m_window.ShowItem(kFinishButton, finish);
+    m_window.EnableItem(kFinishButton, (flags & WizFinish) != 0);
+    m_window.ShowItem(kNextButton, !finish);
+    m_window.EnableItem(kNextButton, (flags & WizNext) != 0);
+}
+
+int SimSheet::PageIndexOfTemplate(int templateId) const {
+    for (int i = 0; i < m_sheet.GetPageCount(); ++i) {
+        if (m_sheet.GetPage(i)->GetTemplateId() == templateId) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void SimSheet::Activate(int index, int direction) {
+    for (; index >= 0 && index < m_sheet.GetPageCount(); index += direction) {
+        CPropertyPage* page = m_sheet.GetPage(index);
+        std::unique_ptr<SimDialog>& window = m_pageWindows[static_cast<std::size_t>(index)];
+        if (!window) {
+            const DialogTemplate* dialog = FindDialogTemplate(page->GetTemplateId());
+            if (dialog == nullptr) {
+                throw std::logic_error("simulated sheet: page without a dialog template");
+            }
+            window = std::make_unique<SimDialog>(*dialog);
+            page->AttachWindow(window.get());
+            page->OnInitDialog();
+        }
+        const int previous = m_nActive;
+        m_nActive = index;
+        if (page->OnSetActive()) {
+            return;
+        }
+        m_nActive = previous;
+    }
+}
+
+bool SimSheet::Press(WizardButton button) {
+    if (!m_bOpen) {
+        return false;
+    }
+    CPropertyPage* page = ActivePage();
+    switch (button) {
+    case WizardButton::Back:
+    case WizardButton::Next: {
+        const bool next = button == WizardButton::Next;
+        if (!IsButtonEnabled(next ? kNextButton : kBackButton)) {
+            return false;
+        }
+        const int answer = next ? page->OnWizardNext() : page->OnWizardBack();
+        const int direction = next ? kForward : kBackward;
+        if (answer == -1) {
+            return true;
+        }
+        const int target = answer == 0 ? m_nActive + direction : PageIndexOfTemplate(answer);
+        if (target >= 0 && target < m_sheet.GetPageCount()) {
+            Activate(target, direction);
+        }
+        return true;
+    }
+    case WizardButton::Finish:
+        if (!IsButtonEnabled(kFinishButton)) {
+            return false;
+        }
+        if (page->OnWizardFinish()) {
+            Close(SheetFinished);
+        }
+        return true;
+    case WizardButton::Cancel:
+        if (!IsButtonEnabled(kCancelButton)) {
+            return false;
+        }
+        if (page->OnQueryCancel()) {
+            Close(SheetCancelled);
+        }
+        return true;
+    }
+    return false;
+}
+
+} // namespace sim
+
+int RunModalSheet(CPropertySheet& sheet) {
+    sim::SimSheet window(sheet);
+    window.Open();
+    sim::Machine& machine = sim::Machine::Get();
+    while (window.IsOpen()) {
+        if (!machine.user || !machine.user(window)) {
+            ++machine.abandonedSheets;
+            window.Abandon();
+        }
+    }
+    return window.Result();
+}

@@ -1,0 +1,30 @@
+// Resource and control ids of the setup wizard, shared by the resource script and the code.
+#pragma once
+
+#define IDR_MANIFEST 1
+#define IDI_VELTRA 128
+#define IDB_WIZARD 129
+
+#define IDD_STEP1 130
+#define IDD_STEP5 131
+#define IDD_STEP4 132
+#define IDD_STEP3 133
+#define IDD_STEP2 134
+
+#define IDC_STEP5_CONFIRM 1007
+#define IDC_STEP2_PORTS 1008
+#define IDC_STEP3_DRIVERS 1010
+#define IDC_STEP5_DRIVER 1021
+#define IDC_STEP5_PORT 1022
+#define IDC_STEP5_STATUS_LABEL 1027
+#define IDC_STEP5_STATUS 1028
+#define IDC_STEP3_CAPTION 1030
+#define IDC_STEP1_WELCOME 1031
+#define IDC_STEP2_CAPTION 1032
+#define IDC_STEP4_DEFAULT_LABEL 1040
+#define IDC_STEP4_DEFAULT_YES 1041
+#define IDC_STEP4_DEFAULT_NO 1042
+#define IDC_STEP4_TESTPAGE_LABEL 1043
+#define IDC_STEP4_TESTPAGE_YES 1044
+#define IDC_STEP4_TESTPAGE_NO 1045
+#define IDC_PICTURE -1

@@ -1,0 +1,42 @@
+// Helpers shared by the host tests: a fresh simulated machine per test, and a scripted user.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/SimMachine.h"
+#include "platform/sim/SimText.h"
+#include "platform/sim/SimWindows.h"
+
+// Readable failure messages for UTF-16 texts.
+inline std::string U8(const WString& text) { return sim::ToUtf8(text); }
+
+class SimTest : public ::testing::Test {
+protected:
+    void SetUp() override { sim::Machine::Get().Reset(); }
+    void TearDown() override { sim::Machine::Get().Reset(); }
+    sim::Machine& Machine() { return sim::Machine::Get(); }
+};
+
+// A user who performs the given steps, one per turn of the modal loop, then walks away.
+class ScriptedUser {
+public:
+    using Step = std::function<void(sim::SimSheet&)>;
+    explicit ScriptedUser(std::vector<Step> steps) : m_steps(std::move(steps)) {}
+
+    bool operator()(sim::SimSheet& sheet) {
+        if (m_next >= m_steps.size()) {
+            return false;
+        }
+        m_steps[m_next++](sheet);
+        return true;
+    }
+    std::size_t StepsTaken() const { return m_next; }
+
+private:
+    std::vector<Step> m_steps;
+    std::size_t m_next = 0;
+};

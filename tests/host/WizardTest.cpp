@@ -1,0 +1,185 @@
+// The application and the wizard frame, driven headless as a user drives the real wizard.
+#include <gtest/gtest.h>
+
+#include "app/OrvaneApp.h"
+#include "installer/DriverInstaller.h"
+#include "pages/Step1.h"
+#include "res/resource.h"
+#include "tests/host/TestSupport.h"
+
+namespace {
+
+using sim::SimSheet;
+
+const WString kStep1Caption = WTEXT("卓澜打印机驱动安装步骤1");
+const WString kStep2Caption = WTEXT("卓澜打印机驱动安装步骤2");
+const WString kStep3Caption = WTEXT("卓澜打印机驱动安装步骤3");
+const WString kStep4Caption = WTEXT("卓澜打印机驱动安装步骤4");
+
+class Wizard : public SimTest {
+protected:
+    void TearDown() override {
+        // The global record is shared by every test in this binary; give it back as it was.
+        SimTest::TearDown();
+        theInstaller = CDriverInstaller();
+    }
+
+    // Runs the application with the given user; returns what InitInstance returned.
+    bool RunApp(ScriptedUser& user) {
+        Machine().user = std::ref(user);
+        return theApp.InitInstance();
+    }
+};
+
+// What the user saw on each page: caption and the state of the buttons.
+struct Seen {
+    WString caption;
+    bool back, next, finish, help;
+};
+
+Seen Look(SimSheet& s) {
+    return {s.ActiveCaption(), s.IsButtonEnabled(sim::kBackButton),
+            s.IsButtonEnabled(sim::kNextButton), s.IsButtonVisible(sim::kFinishButton),
+            s.IsButtonVisible(sim::kHelpButton)};
+}
+
+TEST_F(Wizard, NextWalksWelcomeDriverPortConfirmationThenCancelEnds) {
+    std::vector<Seen> seen;
+    auto lookAndPress = [&](WizardButton button) {
+        return [&seen, button](SimSheet& s) {
+            seen.push_back(Look(s));
+            EXPECT_TRUE(s.Press(button));
+        };
+    };
+    ScriptedUser user({lookAndPress(WizardButton::Next), lookAndPress(WizardButton::Next),
+                       lookAndPress(WizardButton::Next), lookAndPress(WizardButton::Cancel)});
+
+    EXPECT_FALSE(RunApp(user));
+
+    // caption, Back enabled, Next enabled, Finish shown, Help shown
+    const Seen expected[] = {
+        {kStep1Caption, false, true, false, false},
+        {kStep2Caption, true, true, false, false},
+        {kStep3Caption, true, true, false, false},
+        {kStep4Caption, true, false, true, false},
+    };
+    ASSERT_EQ(seen.size(), std::size(expected));
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(U8(seen[i].caption), U8(expected[i].caption)) << "page " << i;
+        EXPECT_EQ(seen[i].back, expected[i].back) << "Back on page " << i;
+        EXPECT_EQ(seen[i].next, expected[i].next) << "Next on page " << i;
+        EXPECT_EQ(seen[i].finish, expected[i].finish) << "Finish on page " << i;
+        EXPECT_EQ(seen[i].help, expected[i].help) << "Help on page " << i;
+    }
+    EXPECT_EQ(user.StepsTaken(), std::size(expected));
+    EXPECT_EQ(Machine().abandonedSheets, 0) << "the wizard did not close on Cancel";
+}
+
+TEST_F(Wizard, StartsTheFrameworkAsExpectedAndShowsNoMessage) {
+    ScriptedUser user({[](SimSheet& s) { s.Press(WizardButton::Cancel); }});
+    EXPECT_FALSE(RunApp(user));
+    EXPECT_EQ(Machine().commonControlsRegistrations, 1);
+    EXPECT_EQ(U8(theApp.GetRegistryKey()), "Local AppWizard-Generated Applications");
+    EXPECT_TRUE(Machine().messageBoxes.empty());
+}
+
+TEST_F(Wizard, SheetHasItsCaptionAndOnlyTheFourPagesInDisplayOrder) {
+    std::vector<int> templates;
+    WString caption;
+    ScriptedUser user({[&](SimSheet& s) {
+        caption = s.Sheet().GetCaption();
+        for (int i = 0; i < s.Sheet().GetPageCount(); ++i) {
+            templates.push_back(s.Sheet().GetPage(i)->GetTemplateId());
+        }
+        s.Press(WizardButton::Cancel);
+    }});
+    RunApp(user);
+    EXPECT_EQ(U8(caption), "Veltra Printer Driver Setup");
+    EXPECT_EQ(templates, (std::vector<int>{IDD_STEP1, IDD_STEP3, IDD_STEP2, IDD_STEP5}));
+}
+
+TEST_F(Wizard, WelcomePageOffersOnlyNextAlsoAfterComingBack) {
+    std::vector<Seen> seen;
+    auto look = [&](SimSheet& s) { seen.push_back(Look(s)); };
+    ScriptedUser user({
+        look,
+        [](SimSheet& s) { s.Press(WizardButton::Next); },
+        [](SimSheet& s) { EXPECT_TRUE(s.Press(WizardButton::Back)); },
+        look,
+        // Back is disabled here: pressing it must not move the wizard.
+        [](SimSheet& s) { EXPECT_FALSE(s.Press(WizardButton::Back)); },
+        look,
+        [](SimSheet& s) { s.Press(WizardButton::Cancel); },
+    });
+    RunApp(user);
+    ASSERT_EQ(seen.size(), 3u);
+    for (const Seen& s : seen) {
+        EXPECT_EQ(U8(s.caption), U8(kStep1Caption));
+        EXPECT_FALSE(s.back);
+        EXPECT_TRUE(s.next);
+        EXPECT_FALSE(s.finish);
+        EXPECT_FALSE(s.help);
+    }
+}
+
+TEST_F(Wizard, WelcomeTextIsSetOnceWhenThePageIsCreated) {
+    WString first, afterReturn;
+    ScriptedUser user({
+        [&](SimSheet& s) {
+            first = s.Text(IDC_STEP1_WELCOME);
+            // Stand-in for anything that changes the static later: a later activation must
+            // not write the text again.
+            s.ActiveDialog().SetItemText(IDC_STEP1_WELCOME, WTEXT("changed"));
+            s.Press(WizardButton::Next);
+        },
+        [](SimSheet& s) { s.Press(WizardButton::Back); },
+        [&](SimSheet& s) {
+            afterReturn = s.Text(IDC_STEP1_WELCOME);
+            s.Press(WizardButton::Cancel);
+        },
+    });
+    RunApp(user);
+    EXPECT_EQ(U8(first), "欢迎使用卓澜打印机驱动安装向导。\n\n"
+                         "若已出现了“找到新硬件向导”窗口，请点击“找到新硬件向导”窗口中的“取消”按钮来中断它。\n\n"
+                         "点击“下一步”按钮选择打印机驱动程序。");
+    EXPECT_EQ(U8(afterReturn), "changed");
+}
+
+TEST_F(Wizard, ConfirmationPageCannotFinishWithoutAnInstallation) {
+    bool finishTaken = true;
+    ScriptedUser user({
+        [](SimSheet& s) { s.Press(WizardButton::Next); },
+        [](SimSheet& s) { s.Press(WizardButton::Next); },
+        [](SimSheet& s) { s.Press(WizardButton::Next); },
+        [&](SimSheet& s) {
+            finishTaken = s.Press(WizardButton::Finish);
+            s.Press(WizardButton::Cancel);
+        },
+    });
+    RunApp(user);
+    EXPECT_FALSE(finishTaken);
+}
+
+TEST_F(Wizard, PackageFolderTooDeepStopsWithAClearMessageAndNoWizard) {
+    Machine().modulePath = WString(WTEXT("C:\\")) + WString(kMaxModuleDirLength, WTEXT('d')) +
+                           WTEXT("\\VeltraSetup.exe");
+    theInstaller = CDriverInstaller();
+    ScriptedUser user({[](SimSheet& s) { s.Press(WizardButton::Cancel); }});
+
+    EXPECT_FALSE(RunApp(user));
+
+    EXPECT_EQ(user.StepsTaken(), 0u) << "the wizard opened on cut paths";
+    ASSERT_EQ(Machine().messageBoxes.size(), 1u);
+    const sim::MessageBoxRecord& box = Machine().messageBoxes[0];
+    EXPECT_EQ(U8(box.caption), "ERROR");
+    EXPECT_NE(U8(box.text).find("路径过长"), std::string::npos) << U8(box.text);
+    EXPECT_EQ(box.style, static_cast<unsigned>(MbOk | MbIconError));
+}
+
+TEST_F(Wizard, UserWhoWalksAwayDoesNotHangTheModalLoop) {
+    ScriptedUser nobody({});
+    EXPECT_FALSE(RunApp(nobody));
+    EXPECT_EQ(Machine().abandonedSheets, 1);
+}
+
+} // namespace
