@@ -12,7 +12,9 @@ const WChar kDefaultLanguage[] = WTEXT("English");
 const WChar kPathSeparator = WTEXT('\\');
 
 // Stores 1 only for exactly 1, so a flag is always 0 or 1.
-int ToFlag(int value) { return value == 1 ? 1 : 0; }
+int ToFlag(int value) {
+    return value == 1 ? 1 : 0;
+}
 } // namespace
 
 CDriverInstaller::CDriverInstaller() {
@@ -91,6 +93,10 @@ void CDriverInstaller::GetPortName(WChar* dest, std::size_t capacity) const {
     CopyText(dest, capacity, m_szPortName);
 }
 
-void CDriverInstaller::SetDefaultFlag(int value) { m_bSetDefault = ToFlag(value); }
+void CDriverInstaller::SetDefaultFlag(int value) {
+    m_bSetDefault = ToFlag(value);
+}
 
-void CDriverInstaller::SetTestPageFlag(int value) { m_bPrintTestPage = ToFlag(value); }
+void CDriverInstaller::SetTestPageFlag(int value) {
+    m_bPrintTestPage = ToFlag(value);
+}

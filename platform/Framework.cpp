@@ -37,8 +37,8 @@ void CPropertyPage::SetWizardButtons(unsigned flags) {
     }
 }
 
-int CPropertyPage::MessageBox(const WString& text, const WString& caption, unsigned style) {
-    return m_pWindow ? m_pWindow->MessageBox(text, caption, style) : 0;
+int CPropertyPage::ShowMessageBox(const WString& text, const WString& caption, unsigned style) {
+    return m_pWindow ? m_pWindow->ShowMessageBox(text, caption, style) : 0;
 }
 
 CPropertySheet::CPropertySheet(const WString& caption, ParentWindow parent, int selectPage)
@@ -59,7 +59,9 @@ bool CPropertySheet::SetActivePage(CPropertyPage* page) {
     return false;
 }
 
-int CPropertySheet::DoModal() { return RunModalSheet(*this); }
+int CPropertySheet::DoModal() {
+    return RunModalSheet(*this);
+}
 
 void CPropertySheet::SetWizardButtons(unsigned flags) {
     if (m_pWindow != nullptr) {
@@ -71,7 +73,9 @@ namespace {
 CWinApp* g_pRunningApp = nullptr;
 }
 
-CWinApp::CWinApp() { g_pRunningApp = this; }
+CWinApp::CWinApp() {
+    g_pRunningApp = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_pRunningApp == this) {
@@ -79,4 +83,6 @@ CWinApp::~CWinApp() {
     }
 }
 
-CWinApp* CWinApp::Current() { return g_pRunningApp; }
+CWinApp* CWinApp::Current() {
+    return g_pRunningApp;
+}

@@ -72,7 +72,7 @@ public:
     bool UpdateData(bool saveAndValidate);
     // Sets the sheet's wizard buttons.
     void SetWizardButtons(unsigned flags);
-    int MessageBox(const WString& text, const WString& caption, unsigned style);
+    int ShowMessageBox(const WString& text, const WString& caption, unsigned style);
 
     CPropertySheet* GetSheet() const { return m_pSheet; }
     IDialogWindow* GetWindow() const { return m_pWindow; }
@@ -90,8 +90,8 @@ private:
 // Opaque handle of a parent window (null: none).
 using ParentWindow = void*;
 
-// Result of a modal sheet: closed by Finish or by Cancel.
-enum SheetResult : int { SheetCancelled = IdCancel, SheetFinished = 0x3025 };
+// Result of a modal sheet: closed by Finish or by Cancel, or never shown.
+enum SheetResult : int { SheetFailed = -1, SheetCancelled = IdCancel, SheetFinished = 0x3025 };
 
 // A modal property sheet; SetWizardMode turns it into a wizard.
 class CPropertySheet {

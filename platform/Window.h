@@ -59,7 +59,7 @@ public:
     virtual void ShowItem(int id, bool show) = 0;
     virtual void EnableItem(int id, bool enable) = 0;
     // A modal message box owned by this window; returns the button the user chose.
-    virtual int MessageBox(const WString& text, const WString& caption, unsigned style) = 0;
+    virtual int ShowMessageBox(const WString& text, const WString& caption, unsigned style) = 0;
 };
 
 // The sheet window of a wizard.

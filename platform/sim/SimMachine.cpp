@@ -10,7 +10,9 @@ namespace {
 const WChar kDefaultModulePath[] = WTEXT("C:\\VeltraSetup\\VeltraSetup.exe");
 }
 
-Machine::Machine() { Reset(); }
+Machine::Machine() {
+    Reset();
+}
 
 Machine& Machine::Get() {
     static Machine machine;
@@ -45,7 +47,9 @@ bool GetModulePath(WChar* buffer, std::size_t capacity) {
     return CopyText(buffer, capacity, path.c_str());
 }
 
-void InitCommonControlClasses() { ++sim::Machine::Get().commonControlsRegistrations; }
+void InitCommonControlClasses() {
+    ++sim::Machine::Get().commonControlsRegistrations;
+}
 
 int ShowAppMessageBox(const WString& text, const WString& caption, unsigned style) {
     return sim::Machine::Get().ShowMessageBox({WString(), text, caption, style});

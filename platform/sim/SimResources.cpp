@@ -91,8 +91,8 @@ public:
     }
 
     long Value(const std::string& token) const {
-        if (!token.empty() && (std::isdigit(static_cast<unsigned char>(token[0])) ||
-                               token[0] == '-')) {
+        if (!token.empty() &&
+            (std::isdigit(static_cast<unsigned char>(token[0])) || token[0] == '-')) {
             return Number(token);
         }
         auto own = m_symbols.find(token);
@@ -133,8 +133,8 @@ WString Unquote(const std::string& token) {
 }
 
 // Reads "x , y , cx , cy" starting at tokens[pos].
-void ReadRect(const std::vector<std::string>& t, std::size_t pos, const Parser& p, int& x,
-              int& y, int& cx, int& cy) {
+void ReadRect(const std::vector<std::string>& t, std::size_t pos, const Parser& p, int& x, int& y,
+              int& cx, int& cy) {
     x = static_cast<int>(p.Value(t.at(pos)));
     y = static_cast<int>(p.Value(t.at(pos + 2)));
     cx = static_cast<int>(p.Value(t.at(pos + 4)));

@@ -15,12 +15,11 @@ namespace {
 constexpr int kForward = 1;
 constexpr int kBackward = -1;
 // Ids of the sheet's buttons, all present from the start.
-const int kSheetButtons[] = {kBackButton, kNextButton, kFinishButton, kCancelButton,
-                             kHelpButton};
+const int kSheetButtons[] = {kBackButton, kNextButton, kFinishButton, kCancelButton, kHelpButton};
 
 WChar FoldCase(WChar c) {
     return (c >= WTEXT('A') && c <= WTEXT('Z')) ? static_cast<WChar>(c - WTEXT('A') + WTEXT('a'))
-                                              : c;
+                                                : c;
 }
 
 // Case-blind comparison, as the list box compares its items.
@@ -37,7 +36,8 @@ int CompareNoCase(const WString& a, const WString& b) {
 }
 
 bool StartsWithNoCase(const WString& text, const WString& prefix) {
-    return text.size() >= prefix.size() && CompareNoCase(text.substr(0, prefix.size()), prefix) == 0;
+    return text.size() >= prefix.size() &&
+           CompareNoCase(text.substr(0, prefix.size()), prefix) == 0;
 }
 
 bool IsListBoxClass(const std::string& className) {
@@ -54,7 +54,9 @@ bool SimListBox::IsIndex(int index) const {
     return index >= 0 && index < static_cast<int>(m_items.size());
 }
 
-int SimListBox::GetCount() const { return static_cast<int>(m_items.size()); }
+int SimListBox::GetCount() const {
+    return static_cast<int>(m_items.size());
+}
 
 int SimListBox::DeleteString(int index) {
     if (!IsIndex(index)) {
@@ -94,7 +96,9 @@ int SimListBox::SetCurSel(int index) {
     return index;
 }
 
-int SimListBox::GetCurSel() const { return m_nSelection; }
+int SimListBox::GetCurSel() const {
+    return m_nSelection;
+}
 
 int SimListBox::GetTextLen(int index) const {
     return IsIndex(index) ? static_cast<int>(m_items[static_cast<std::size_t>(index)].size())
@@ -134,9 +138,13 @@ SimDialog::SimDialog(const DialogTemplate& dialog) : m_strCaption(dialog.caption
 SimDialog::SimDialog(const WString& caption, ISheetWindow* owner)
     : m_strCaption(caption), m_pOwner(owner) {}
 
-void SimDialog::AddItem(int id, bool visible) { m_items[id].visible = visible; }
+void SimDialog::AddItem(int id, bool visible) {
+    m_items[id].visible = visible;
+}
 
-bool SimDialog::HasItem(int id) const { return m_items.count(id) != 0; }
+bool SimDialog::HasItem(int id) const {
+    return m_items.count(id) != 0;
+}
 
 WString SimDialog::GetItemText(int id) const {
     auto it = m_items.find(id);
@@ -179,7 +187,7 @@ bool SimDialog::IsItemEnabled(int id) const {
     return it != m_items.end() && it->second.enabled;
 }
 
-int SimDialog::MessageBox(const WString& text, const WString& caption, unsigned style) {
+int SimDialog::ShowMessageBox(const WString& text, const WString& caption, unsigned style) {
     return Machine::Get().ShowMessageBox({m_strCaption, text, caption, style});
 }
 
@@ -200,7 +208,9 @@ SimSheet::SimSheet(CPropertySheet& sheet) : m_sheet(sheet), m_window(sheet.GetCa
     m_window.ShowItem(kFinishButton, false);
 }
 
-SimSheet::~SimSheet() { Close(m_nResult); }
+SimSheet::~SimSheet() {
+    Close(m_nResult);
+}
 
 void SimSheet::Open() {
     if (!m_sheet.IsWizardMode() || m_sheet.GetPageCount() == 0) {
@@ -225,7 +235,9 @@ void SimSheet::Close(int result) {
     m_sheet.AttachWindow(nullptr);
 }
 
-void SimSheet::Abandon() { Close(SheetAbandoned); }
+void SimSheet::Abandon() {
+    Close(SheetAbandoned);
+}
 
 CPropertyPage* SimSheet::ActivePage() const {
     return m_nActive < 0 ? nullptr : m_sheet.GetPage(m_nActive);
@@ -238,7 +250,9 @@ SimDialog& SimSheet::ActiveDialog() {
     return *m_pageWindows[static_cast<std::size_t>(m_nActive)];
 }
 
-const WString& SimSheet::ActiveCaption() { return ActiveDialog().Caption(); }
+const WString& SimSheet::ActiveCaption() {
+    return ActiveDialog().Caption();
+}
 
 bool SimSheet::IsButtonEnabled(int id) const {
     return m_window.IsItemVisible(id) && m_window.IsItemEnabled(id);

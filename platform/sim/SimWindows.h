@@ -66,7 +66,7 @@ public:
     IListBox* GetListBox(int id) override;
     void ShowItem(int id, bool show) override;
     void EnableItem(int id, bool enable) override;
-    int MessageBox(const WString& text, const WString& caption, unsigned style) override;
+    int ShowMessageBox(const WString& text, const WString& caption, unsigned style) override;
     void SetWizardButtons(unsigned flags) override;
 
     const WString& Caption() const { return m_strCaption; }
@@ -116,8 +116,8 @@ public:
     IListBox* GetListBox(int id) override { return m_window.GetListBox(id); }
     void ShowItem(int id, bool show) override { m_window.ShowItem(id, show); }
     void EnableItem(int id, bool enable) override { m_window.EnableItem(id, enable); }
-    int MessageBox(const WString& text, const WString& caption, unsigned style) override {
-        return m_window.MessageBox(text, caption, style);
+    int ShowMessageBox(const WString& text, const WString& caption, unsigned style) override {
+        return m_window.ShowMessageBox(text, caption, style);
     }
     void SetWizardButtons(unsigned flags) override;
 

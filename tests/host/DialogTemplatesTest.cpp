@@ -14,8 +14,8 @@ constexpr int kPageHeight = 190;
 constexpr int kLangChineseSimplified = 2052;
 constexpr unsigned kPageStyle = kDsSetFont | kWsChild | kWsDisabled | kWsCaption;
 constexpr unsigned kControl = kWsChild | kWsVisible;
-constexpr unsigned kListStyle = kLbsNotify | kLbsNoIntegralHeight | kWsVScroll | kWsHScroll |
-                                kWsBorder | kWsTabStop | kControl;
+constexpr unsigned kListStyle =
+    kLbsNotify | kLbsNoIntegralHeight | kWsVScroll | kWsHScroll | kWsBorder | kWsTabStop | kControl;
 
 struct ExpectedControl {
     int id;
@@ -109,10 +109,11 @@ TEST(DialogTemplates, ReaderRejectsWhatItDoesNotUnderstand) {
                                       "  LTEXT \"a\", IDC_Y, 1, 1, 1, 1\nEND\n",
                                       header),
                  std::runtime_error);
-    EXPECT_THROW(ParseDialogTemplates("IDD_X DIALOGEX 0, 0, 1, 1\nBEGIN\n"
-                                      "  CONTROL \"a\", IDC_Y, \"Static\", SS_UNKNOWN, 1, 1, 1, 1\nEND\n",
-                                      header),
-                 std::runtime_error);
+    EXPECT_THROW(
+        ParseDialogTemplates("IDD_X DIALOGEX 0, 0, 1, 1\nBEGIN\n"
+                             "  CONTROL \"a\", IDC_Y, \"Static\", SS_UNKNOWN, 1, 1, 1, 1\nEND\n",
+                             header),
+        std::runtime_error);
 }
 
 } // namespace

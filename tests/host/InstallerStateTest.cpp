@@ -80,10 +80,11 @@ TEST_F(InstallerState, FolderAtTheLimitStillFitsEveryPath) {
 TEST_F(InstallerState, FolderPastTheLimitGivesNoPathsAtAll) {
     // One character more, a path the platform cannot give whole, and a path with no folder:
     // none of them may leave a cut path behind.
-    const WString tooLongFolder = FolderOfLength(kMaxModuleDirLength + 1) + WTEXT("VeltraSetup.exe");
+    const WString tooLongFolder =
+        FolderOfLength(kMaxModuleDirLength + 1) + WTEXT("VeltraSetup.exe");
     const WString pastCapacity = FolderOfLength(kPathCapacity + 10) + WTEXT("VeltraSetup.exe");
-    for (const WString& path : {tooLongFolder, pastCapacity, WString(WTEXT("VeltraSetup.exe")),
-                                WString()}) {
+    for (const WString& path :
+         {tooLongFolder, pastCapacity, WString(WTEXT("VeltraSetup.exe")), WString()}) {
         Machine().modulePath = path;
         CDriverInstaller installer;
         EXPECT_FALSE(installer.HasPackagePaths()) << U8(path);

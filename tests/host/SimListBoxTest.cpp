@@ -54,3 +54,25 @@ TEST(SimListBox, PrefixSearchIgnoresCaseAndFallsBackToError) {
 }
 
 } // namespace
+
+#include "tests/common/ListBoxCases.h"
+
+namespace {
+
+TEST(SimListBox, SharedOrderAndSearchCasesMatchThePlatform) {
+    const std::vector<std::vector<WString>> shown =
+        RunOrderCases([](bool sorted) { return std::make_unique<SimListBox>(sorted); });
+    const std::vector<ListBoxOrderCase> cases = ListBoxOrderCases();
+    ASSERT_EQ(shown.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(shown[i], cases[i].shown) << "case " << i;
+    }
+    SimListBox box(false);
+    std::vector<int> expected;
+    for (const ListBoxSearchCase& c : ListBoxSearchCases()) {
+        expected.push_back(c.found);
+    }
+    EXPECT_EQ(RunSearchCases(box), expected);
+}
+
+} // namespace

@@ -12,7 +12,9 @@
 #include "platform/sim/SimWindows.h"
 
 // Readable failure messages for UTF-16 texts.
-inline std::string U8(const WString& text) { return sim::ToUtf8(text); }
+inline std::string U8(const WString& text) {
+    return sim::ToUtf8(text);
+}
 
 class SimTest : public ::testing::Test {
 protected:

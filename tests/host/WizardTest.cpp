@@ -139,9 +139,11 @@ TEST_F(Wizard, WelcomeTextIsSetOnceWhenThePageIsCreated) {
         },
     });
     RunApp(user);
-    EXPECT_EQ(U8(first), "欢迎使用卓澜打印机驱动安装向导。\n\n"
-                         "若已出现了“找到新硬件向导”窗口，请点击“找到新硬件向导”窗口中的“取消”按钮来中断它。\n\n"
-                         "点击“下一步”按钮选择打印机驱动程序。");
+    EXPECT_EQ(
+        U8(first),
+        "欢迎使用卓澜打印机驱动安装向导。\n\n"
+        "若已出现了“找到新硬件向导”窗口，请点击“找到新硬件向导”窗口中的“取消”按钮来中断它。\n\n"
+        "点击“下一步”按钮选择打印机驱动程序。");
     EXPECT_EQ(U8(afterReturn), "changed");
 }
 

@@ -1,0 +1,15 @@
+// The program's entry point: runs the application object that static initialisation built.
+#include <windows.h>
+
+#include "platform/Framework.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    CWinApp* app = CWinApp::Current();
+    if (app == nullptr) {
+        return 1;
+    }
+    // The whole program runs inside InitInstance; its FALSE only says there is no message loop
+    // to run afterwards.
+    app->InitInstance();
+    return 0;
+}

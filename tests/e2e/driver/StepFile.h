@@ -1,0 +1,53 @@
+// Reads a steps file for the wizard driver: one step per line, checked before anything runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace driver {
+
+enum class StepKind {
+    Start,
+    Page,
+    Text,
+    Button,
+    Press,
+    List,
+    ListSel,
+    Select,
+    MsgBox,
+    Shot,
+    Exits,
+    SpoolerSnapshot,
+    SpoolerUnchanged,
+    Sleep,
+};
+
+enum class WizardButton { Back, Next, Finish, Cancel, Help };
+
+enum class ButtonState { Enabled, Disabled, Hidden, Visible };
+
+struct Step {
+    StepKind kind = StepKind::Start;
+    int line = 0;        // 1-based line number in the steps file
+    std::wstring source; // the line as written, for the log
+    WizardButton button = WizardButton::Next;
+    ButtonState state = ButtonState::Enabled;
+    int controlId = 0;
+    int milliseconds = 0;
+    std::wstring name; // page caption, message box caption, screenshot name
+    std::wstring text; // expected or wanted text, escapes already replaced
+    std::vector<std::wstring> items;
+};
+
+// Parses a whole steps file (UTF-8, an optional BOM, LF or CRLF line ends).
+// Lines are "command arg arg...", arguments split by a single blank; the last
+// argument of text-taking steps is the rest of the line. In text arguments \n
+// stands for a line feed and \\ for a backslash. Blank lines and lines starting
+// with # are skipped. On error returns false and says which line is wrong.
+bool parseSteps(const std::string& utf8, std::vector<Step>& steps, std::wstring& error);
+
+const wchar_t* buttonName(WizardButton button);
+const wchar_t* buttonStateName(ButtonState state);
+
+} // namespace driver

@@ -1,0 +1,76 @@
+// UTF-8 / UTF-16 conversion and console output for the wizard driver.
+#include "Text.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+namespace driver {
+
+bool fromUtf8(const std::string& utf8, std::wstring& wide) {
+    wide.clear();
+    if (utf8.empty()) {
+        return true;
+    }
+    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                           static_cast<int>(utf8.size()), nullptr, 0);
+    if (length <= 0) {
+        return false;
+    }
+    wide.resize(static_cast<size_t>(length));
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                        wide.data(), length);
+    return true;
+}
+
+std::string toUtf8(const std::wstring& wide) {
+    if (wide.empty()) {
+        return std::string();
+    }
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
+                        nullptr, nullptr);
+    return utf8;
+}
+
+void printLine(const std::wstring& line) {
+    const std::string utf8 = toUtf8(line) + "\n";
+    fwrite(utf8.data(), 1, utf8.size(), stdout);
+    fflush(stdout);
+}
+
+std::wstring quoted(const std::wstring& text) {
+    std::wstring result = L"\"";
+    for (wchar_t c : text) {
+        switch (c) {
+        case L'\n':
+            result += L"\\n";
+            break;
+        case L'\r':
+            result += L"\\r";
+            break;
+        case L'\t':
+            result += L"\\t";
+            break;
+        case L'\\':
+            result += L"\\\\";
+            break;
+        default:
+            result += c;
+        }
+    }
+    return result + L"\"";
+}
+
+void setUpConsole() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
+}
+
+} // namespace driver

@@ -1,0 +1,938 @@
+// Drives the setup wizard from another process as a user would, following a steps file.
+//
+// usage: WizardDriver.exe <wizard-exe> <steps-file> <screenshot-dir>
+//
+// Prints each step and its outcome as UTF-8, stops at the first failing step,
+// and exits 0 only if every step passed. The wizard never outlives the driver:
+// whatever happens, it is killed at the end if it is still running.
+//
+// Steps (StepFile.h has the file format; ids are decimal):
+//   start                      run the wizard, wait for its sheet
+//   page <caption>             wait until the current page has this caption
+//   text <id> <text>           the current page's control has exactly this text
+//   button <b> <state>         b: back next finish cancel help;
+//                              state: enabled disabled hidden visible
+//   press <b>                  b must be visible and enabled; back next finish cancel
+//   list <id> <a>|<b>|...      the list box holds exactly these items, in order
+//   listsel <id> <text>        the list box's selected item
+//   select <id> <text>         select that item and tell the page, as a click would
+//   msgbox <caption> <text>    a message box of the sheet shows this; click OK
+//   shot <name>                <screenshot-dir>/<name>.png of the sheet, plus
+//                              <name>-msgbox.png if a message box is open
+//   exits                      the wizard process ends
+//   spooler-snapshot           remember the local printers and the default one
+//   spooler-unchanged          they are still the same
+//   sleep <ms>
+#include "Screenshot.h"
+#include "Spooler.h"
+#include "StepFile.h"
+#include "Text.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace driver {
+namespace {
+
+constexpr int kExitPassed = 0;
+constexpr int kExitFailed = 1;
+
+// Every wait is bounded: windows and the process get this long...
+constexpr DWORD kWindowTimeoutMs = 10000;
+constexpr DWORD kProcessTimeoutMs = 10000;
+// ...button states and control texts this long (they change within milliseconds).
+constexpr DWORD kButtonTimeoutMs = 3000;
+constexpr DWORD kTextTimeoutMs = 3000;
+constexpr DWORD kPollIntervalMs = 50;
+// A single cross-process message may take this long before we give up on it,
+// so a hung wizard cannot hang the driver.
+constexpr DWORD kSendTimeoutMs = 2000;
+// Time for the page to paint before a screenshot.
+constexpr DWORD kPaintDelayMs = 300;
+// After a page change the new page posts its button states; give the wizard a
+// moment to work through them so button checks don't see the previous page's.
+constexpr DWORD kSettleTimeoutMs = 500;
+constexpr DWORD kSettleDelayMs = 50;
+// Exit code we give the wizard when we have to kill it.
+constexpr UINT kKilledExitCode = 0xE2E;
+
+// The wizard buttons' control ids on the property sheet.
+constexpr int kBackButtonId = 0x3023;
+constexpr int kNextButtonId = 0x3024;
+constexpr int kFinishButtonId = 0x3025;
+constexpr int kCancelButtonId = IDCANCEL;
+constexpr int kHelpButtonId = IDHELP;
+
+// A message box is a dialog whose text is the static with this id.
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+const wchar_t kDialogClass[] = L"#32770";
+constexpr int kClassNameLength = 64;
+
+std::wstring errorText(const wchar_t* what, DWORD code = GetLastError()) {
+    return std::wstring(what) + L" failed with error " + std::to_wstring(code);
+}
+
+std::wstring seconds(DWORD milliseconds) {
+    constexpr DWORD kMsPerSecond = 1000;
+    std::wstring text = std::to_wstring(milliseconds / kMsPerSecond);
+    if (milliseconds % kMsPerSecond != 0) {
+        constexpr DWORD kMsPerTenth = 100;
+        text += L"." + std::to_wstring(milliseconds % kMsPerSecond / kMsPerTenth);
+    }
+    return text + L" s";
+}
+
+std::wstring joinItems(const std::vector<std::wstring>& items) {
+    std::wstring text;
+    for (size_t i = 0; i < items.size(); ++i) {
+        text += (i ? L"|" : L"") + items[i];
+    }
+    return quoted(text);
+}
+
+// Sends a message, giving up after kSendTimeoutMs.
+bool sendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& result) {
+    result = 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                               &result) != 0;
+}
+
+bool readWindowText(HWND window, std::wstring& text) {
+    DWORD_PTR length = 0;
+    if (!sendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, length)) {
+        return false;
+    }
+    std::vector<wchar_t> buffer(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!sendWithTimeout(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                         copied)) {
+        return false;
+    }
+    text.assign(buffer.data(), copied < length ? copied : length);
+    return true;
+}
+
+std::wstring className(HWND window) {
+    wchar_t name[kClassNameLength] = {};
+    GetClassNameW(window, name, kClassNameLength);
+    return name;
+}
+
+bool isVisibleDialog(HWND window) {
+    return IsWindowVisible(window) && className(window) == kDialogClass;
+}
+
+// All top-level windows that belong to the process.
+std::vector<HWND> processWindows(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        std::vector<HWND> windows;
+    } search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == search->processId) {
+                search->windows.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
+// Describes the process's visible windows, for failure messages.
+std::wstring describeWindows(DWORD processId) {
+    std::wstring text;
+    for (HWND window : processWindows(processId)) {
+        if (!IsWindowVisible(window)) {
+            continue;
+        }
+        std::wstring caption;
+        readWindowText(window, caption);
+        text += (text.empty() ? L"" : L", ") + className(window) + L" " + quoted(caption) +
+                (GetWindow(window, GW_OWNER) ? L" (owned)" : L" (no owner)");
+    }
+    return text.empty() ? L"the wizard shows no window" : L"the wizard shows: " + text;
+}
+
+int buttonControlId(WizardButton button) {
+    switch (button) {
+    case WizardButton::Back:
+        return kBackButtonId;
+    case WizardButton::Next:
+        return kNextButtonId;
+    case WizardButton::Finish:
+        return kFinishButtonId;
+    case WizardButton::Cancel:
+        return kCancelButtonId;
+    case WizardButton::Help:
+        return kHelpButtonId;
+    }
+    return 0;
+}
+
+WPARAM pressCode(WizardButton button) {
+    switch (button) {
+    case WizardButton::Back:
+        return PSBTN_BACK;
+    case WizardButton::Next:
+        return PSBTN_NEXT;
+    case WizardButton::Finish:
+        return PSBTN_FINISH;
+    case WizardButton::Cancel:
+        return PSBTN_CANCEL;
+    case WizardButton::Help:
+        return PSBTN_HELP;
+    }
+    return PSBTN_NEXT;
+}
+
+bool createDirectories(const std::wstring& path) {
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == L'\\' || path[i] == L'/') {
+            const std::wstring prefix = path.substr(0, i);
+            // Skip drive roots like "Z:" and empty prefixes.
+            if (prefix.empty() || prefix.back() == L':') {
+                continue;
+            }
+            if (!CreateDirectoryW(prefix.c_str(), nullptr) &&
+                GetLastError() != ERROR_ALREADY_EXISTS) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Under Wine, ctest hands us Unix paths ("/tmp/..."): map them to DOS paths
+// the way Wine itself does. Everything is then made absolute.
+std::wstring toWindowsPath(const std::wstring& path) {
+    std::wstring result = path;
+    if (!path.empty() && path[0] == L'/') {
+        using WineGetDosFileName = WCHAR*(CDECL*)(const char*);
+        HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+        const FARPROC proc = kernel ? GetProcAddress(kernel, "wine_get_dos_file_name") : nullptr;
+        // Going through void(*)() keeps GCC's function cast warning quiet.
+        const auto getDosFileName =
+            reinterpret_cast<WineGetDosFileName>(reinterpret_cast<void (*)()>(proc));
+        WCHAR* dosPath = getDosFileName ? getDosFileName(toUtf8(path).c_str()) : nullptr;
+        if (dosPath) {
+            result = dosPath;
+            HeapFree(GetProcessHeap(), 0, dosPath);
+        } else {
+            // Wine's default prefix maps Z: to the Unix root.
+            result = L"Z:" + path;
+            for (wchar_t& c : result) {
+                if (c == L'/') {
+                    c = L'\\';
+                }
+            }
+        }
+    }
+    const DWORD size = GetFullPathNameW(result.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return result;
+    }
+    std::vector<wchar_t> full(size);
+    if (GetFullPathNameW(result.c_str(), size, full.data(), nullptr) == 0) {
+        return result;
+    }
+    return full.data();
+}
+
+bool readFileBytes(const std::wstring& path, std::string& bytes, std::wstring& error) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = errorText(L"opening the steps file");
+        return false;
+    }
+    bytes.clear();
+    constexpr DWORD kChunkBytes = 4096;
+    char chunk[kChunkBytes];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, chunk, sizeof(chunk), &got, nullptr) != FALSE) && got > 0) {
+        bytes.append(chunk, got);
+    }
+    if (!ok) {
+        error = errorText(L"reading the steps file");
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+enum class WaitResult { Done, TimedOut, WizardExited };
+
+class Driver {
+public:
+    Driver(std::wstring wizardExe, std::wstring screenshotDir)
+        : wizardExe_(std::move(wizardExe)), screenshotDir_(std::move(screenshotDir)) {}
+    Driver(const Driver&) = delete;
+    Driver& operator=(const Driver&) = delete;
+    ~Driver() { stopWizard(); }
+
+    // Runs one step. detail may say something worth logging on success.
+    bool run(const Step& step, std::wstring& detail, std::wstring& error);
+
+    // Kills the wizard if it is still running; returns true if it had to.
+    bool stopWizard();
+
+private:
+    bool start(std::wstring& detail, std::wstring& error);
+    bool waitPage(const Step& step, std::wstring& error);
+    bool checkText(const Step& step, std::wstring& error);
+    bool checkButton(const Step& step, std::wstring& error);
+    bool press(const Step& step, std::wstring& error);
+    bool checkList(const Step& step, std::wstring& error);
+    bool checkListSelection(const Step& step, std::wstring& error);
+    bool select(const Step& step, std::wstring& error);
+    bool handleMessageBox(const Step& step, std::wstring& error);
+    bool shot(const Step& step, std::wstring& detail, std::wstring& error);
+    bool waitExit(std::wstring& detail, std::wstring& error);
+    bool spoolerSnapshot(std::wstring& detail, std::wstring& error);
+    bool spoolerUnchanged(std::wstring& error);
+
+    bool wizardRunning() const {
+        return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+    }
+    DWORD wizardExitCode() const {
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        return code;
+    }
+
+    // Calls check until it returns true, the timeout passes or the wizard exits.
+    template <typename Check> WaitResult waitFor(DWORD timeoutMs, Check check) const {
+        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+        for (;;) {
+            if (check()) {
+                return WaitResult::Done;
+            }
+            if (!wizardRunning()) {
+                return WaitResult::WizardExited;
+            }
+            if (GetTickCount64() >= deadline) {
+                return WaitResult::TimedOut;
+            }
+            Sleep(kPollIntervalMs);
+        }
+    }
+
+    // Turns a failed wait into a reason, with what was seen last.
+    std::wstring waitFailure(WaitResult result, DWORD timeoutMs, const std::wstring& seen) const {
+        if (result == WaitResult::WizardExited) {
+            return L"the wizard exited (code " + std::to_wstring(wizardExitCode()) +
+                   L") while waiting; last seen: " + seen;
+        }
+        return L"not so after " + seconds(timeoutMs) + L": " + seen;
+    }
+
+    // Fails unless the wizard runs and its sheet is still there.
+    bool needSheet(std::wstring& error) const;
+    HWND findSheet() const;
+    // A visible dialog owned by the sheet (a message box), or null.
+    HWND findMessageBox() const;
+    HWND currentPage() const;
+    // The page control with the id, or null with what went wrong in seen.
+    HWND pageControl(int controlId, std::wstring& seen) const;
+    bool readListItems(HWND list, std::vector<std::wstring>& items, std::wstring& seen) const;
+    // Describes a wizard button's state in seen; true if it matches want.
+    bool buttonIs(WizardButton button, ButtonState want, std::wstring& seen) const;
+    void settle() const;
+
+    std::wstring wizardExe_;
+    std::wstring screenshotDir_;
+    HANDLE job_ = nullptr;
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    HWND sheet_ = nullptr;
+    bool haveSnapshot_ = false;
+    SpoolerState snapshot_;
+};
+
+bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
+    detail.clear();
+    error.clear();
+    switch (step.kind) {
+    case StepKind::Start:
+        return start(detail, error);
+    case StepKind::Page:
+        return waitPage(step, error);
+    case StepKind::Text:
+        return checkText(step, error);
+    case StepKind::Button:
+        return checkButton(step, error);
+    case StepKind::Press:
+        return press(step, error);
+    case StepKind::List:
+        return checkList(step, error);
+    case StepKind::ListSel:
+        return checkListSelection(step, error);
+    case StepKind::Select:
+        return select(step, error);
+    case StepKind::MsgBox:
+        return handleMessageBox(step, error);
+    case StepKind::Shot:
+        return shot(step, detail, error);
+    case StepKind::Exits:
+        return waitExit(detail, error);
+    case StepKind::SpoolerSnapshot:
+        return spoolerSnapshot(detail, error);
+    case StepKind::SpoolerUnchanged:
+        return spoolerUnchanged(error);
+    case StepKind::Sleep:
+        Sleep(static_cast<DWORD>(step.milliseconds));
+        return true;
+    }
+    error = L"unknown step";
+    return false;
+}
+
+bool Driver::stopWizard() {
+    bool killed = false;
+    if (wizardRunning()) {
+        // The job also takes down anything the wizard started.
+        if (!(job_ && TerminateJobObject(job_, kKilledExitCode))) {
+            TerminateProcess(process_, kKilledExitCode);
+        }
+        WaitForSingleObject(process_, kProcessTimeoutMs);
+        killed = true;
+    }
+    if (process_) {
+        CloseHandle(process_);
+        process_ = nullptr;
+    }
+    if (job_) {
+        CloseHandle(job_);
+        job_ = nullptr;
+    }
+    sheet_ = nullptr;
+    return killed;
+}
+
+bool Driver::start(std::wstring& detail, std::wstring& error) {
+    if (process_) {
+        error = L"the wizard was already started";
+        return false;
+    }
+    // The wizard runs in the screenshot folder, not its own, so it has to find
+    // its package files from its own path.
+    if (!createDirectories(screenshotDir_)) {
+        error = errorText(L"creating the screenshot folder");
+        return false;
+    }
+
+    // A job that kills its processes when closed: nothing the wizard starts can
+    // outlive the driver. If jobs don't work, we still kill the wizard itself.
+    job_ = CreateJobObjectW(nullptr, nullptr);
+    if (job_) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (!SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits,
+                                     sizeof(limits))) {
+            CloseHandle(job_);
+            job_ = nullptr;
+        }
+    }
+
+    std::wstring commandLine = L"\"" + wizardExe_ + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    const ULONGLONG started = GetTickCount64();
+    if (!CreateProcessW(wizardExe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_SUSPENDED, nullptr, screenshotDir_.c_str(), &startup, &info)) {
+        error = errorText(L"CreateProcessW") + L" for " + wizardExe_;
+        return false;
+    }
+    if (job_ && !AssignProcessToJobObject(job_, info.hProcess)) {
+        CloseHandle(job_);
+        job_ = nullptr;
+    }
+    ResumeThread(info.hThread);
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+
+    const WaitResult result = waitFor(kWindowTimeoutMs, [this]() {
+        sheet_ = findSheet();
+        return sheet_ != nullptr;
+    });
+    if (result != WaitResult::Done) {
+        error = waitFailure(result, kWindowTimeoutMs, describeWindows(processId_));
+        return false;
+    }
+    detail = L"process " + std::to_wstring(processId_) + L", sheet after " +
+             std::to_wstring(GetTickCount64() - started) + L" ms";
+    return true;
+}
+
+HWND Driver::findSheet() const {
+    for (HWND window : processWindows(processId_)) {
+        if (isVisibleDialog(window) && !GetWindow(window, GW_OWNER)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+HWND Driver::findMessageBox() const {
+    for (HWND window : processWindows(processId_)) {
+        if (window != sheet_ && isVisibleDialog(window) && GetWindow(window, GW_OWNER) == sheet_) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+bool Driver::needSheet(std::wstring& error) const {
+    if (!process_) {
+        error = L"the wizard is not running: no 'start' step before this one";
+        return false;
+    }
+    if (!wizardRunning()) {
+        error = L"the wizard has exited (code " + std::to_wstring(wizardExitCode()) + L")";
+        return false;
+    }
+    if (!IsWindow(sheet_)) {
+        error = L"the wizard's window is gone; " + describeWindows(processId_);
+        return false;
+    }
+    return true;
+}
+
+HWND Driver::currentPage() const {
+    DWORD_PTR page = 0;
+    if (!sendWithTimeout(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0, page)) {
+        return nullptr;
+    }
+    return reinterpret_cast<HWND>(page);
+}
+
+void Driver::settle() const {
+    WaitForInputIdle(process_, kSettleTimeoutMs);
+    Sleep(kSettleDelayMs);
+}
+
+bool Driver::waitPage(const Step& step, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    std::wstring seen;
+    const WaitResult result = waitFor(kWindowTimeoutMs, [&]() {
+        HWND page = currentPage();
+        std::wstring caption;
+        if (!page) {
+            seen = L"the sheet has no current page";
+            return false;
+        }
+        if (!readWindowText(page, caption)) {
+            seen = L"the current page does not answer";
+            return false;
+        }
+        seen = L"the current page is " + quoted(caption);
+        return caption == step.name;
+    });
+    if (result != WaitResult::Done) {
+        error = waitFailure(result, kWindowTimeoutMs, seen);
+        return false;
+    }
+    settle();
+    return true;
+}
+
+HWND Driver::pageControl(int controlId, std::wstring& seen) const {
+    HWND page = currentPage();
+    if (!page) {
+        seen = L"the sheet has no current page";
+        return nullptr;
+    }
+    HWND control = GetDlgItem(page, controlId);
+    if (!control) {
+        std::wstring caption;
+        readWindowText(page, caption);
+        seen = L"the current page " + quoted(caption) + L" has no control " +
+               std::to_wstring(controlId);
+    }
+    return control;
+}
+
+bool Driver::checkText(const Step& step, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    std::wstring seen;
+    const WaitResult result = waitFor(kTextTimeoutMs, [&]() {
+        HWND control = pageControl(step.controlId, seen);
+        std::wstring text;
+        if (!control) {
+            return false;
+        }
+        if (!readWindowText(control, text)) {
+            seen = L"the control does not answer";
+            return false;
+        }
+        seen = L"expected " + quoted(step.text) + L" but the control has " + quoted(text);
+        return text == step.text;
+    });
+    if (result != WaitResult::Done) {
+        error = waitFailure(result, kTextTimeoutMs, seen);
+        return false;
+    }
+    return true;
+}
+
+bool Driver::buttonIs(WizardButton button, ButtonState want, std::wstring& seen) const {
+    HWND control = GetDlgItem(sheet_, buttonControlId(button));
+    const bool visible = control && IsWindowVisible(control);
+    const bool enabled = control && IsWindowEnabled(control);
+    seen = std::wstring(buttonName(button)) + L" is " +
+           (!control   ? L"absent"
+            : !visible ? L"hidden"
+            : enabled  ? L"enabled"
+                       : L"disabled");
+    switch (want) {
+    case ButtonState::Enabled:
+        return visible && enabled;
+    case ButtonState::Disabled:
+        return visible && !enabled;
+    case ButtonState::Hidden:
+        return !visible;
+    case ButtonState::Visible:
+        return visible;
+    }
+    return false;
+}
+
+bool Driver::checkButton(const Step& step, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    std::wstring seen;
+    const WaitResult result =
+        waitFor(kButtonTimeoutMs, [&]() { return buttonIs(step.button, step.state, seen); });
+    if (result != WaitResult::Done) {
+        error = L"wanted " + std::wstring(buttonStateName(step.state)) + L", " +
+                waitFailure(result, kButtonTimeoutMs, seen);
+        return false;
+    }
+    return true;
+}
+
+bool Driver::press(const Step& step, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    // A user can only press what is there and enabled; PSM_PRESSBUTTON would
+    // silently ignore anything else.
+    std::wstring seen;
+    const WaitResult result = waitFor(
+        kButtonTimeoutMs, [&]() { return buttonIs(step.button, ButtonState::Enabled, seen); });
+    if (result != WaitResult::Done) {
+        error = L"cannot press it, " + waitFailure(result, kButtonTimeoutMs, seen);
+        return false;
+    }
+    // Posted, never sent: the wizard may answer with a modal message box.
+    if (!PostMessageW(sheet_, PSM_PRESSBUTTON, pressCode(step.button), 0)) {
+        error = errorText(L"PostMessageW(PSM_PRESSBUTTON)");
+        return false;
+    }
+    return true;
+}
+
+bool Driver::readListItems(HWND list, std::vector<std::wstring>& items, std::wstring& seen) const {
+    items.clear();
+    DWORD_PTR count = 0;
+    if (!sendWithTimeout(list, LB_GETCOUNT, 0, 0, count) || static_cast<LRESULT>(count) == LB_ERR) {
+        seen = L"the list box does not tell its item count";
+        return false;
+    }
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        DWORD_PTR length = 0;
+        if (!sendWithTimeout(list, LB_GETTEXTLEN, i, 0, length) ||
+            static_cast<LRESULT>(length) == LB_ERR) {
+            seen = L"the list box does not tell the length of item " + std::to_wstring(i);
+            return false;
+        }
+        std::vector<wchar_t> buffer(length + 1, L'\0');
+        DWORD_PTR copied = 0;
+        if (!sendWithTimeout(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()),
+                             copied) ||
+            static_cast<LRESULT>(copied) == LB_ERR) {
+            seen = L"the list box does not give item " + std::to_wstring(i);
+            return false;
+        }
+        items.emplace_back(buffer.data(), copied < length ? copied : length);
+    }
+    return true;
+}
+
+bool Driver::checkList(const Step& step, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    std::wstring seen;
+    const WaitResult result = waitFor(kTextTimeoutMs, [&]() {
+        HWND list = pageControl(step.controlId, seen);
+        std::vector<std::wstring> items;
+        if (!list || !readListItems(list, items, seen)) {
+            return false;
+        }
+        seen = L"expected " + joinItems(step.items) + L" but the list has " + joinItems(items);
+        return items == step.items;
+    });
+    if (result != WaitResult::Done) {
+        error = waitFailure(result, kTextTimeoutMs, seen);
+        return false;
+    }
+    return true;
+}
+
+bool Driver::checkListSelection(const Step& step, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    std::wstring seen;
+    const WaitResult result = waitFor(kTextTimeoutMs, [&]() {
+        HWND list = pageControl(step.controlId, seen);
+        std::vector<std::wstring> items;
+        if (!list || !readListItems(list, items, seen)) {
+            return false;
+        }
+        DWORD_PTR selection = 0;
+        if (!sendWithTimeout(list, LB_GETCURSEL, 0, 0, selection)) {
+            seen = L"the list box does not tell its selection";
+            return false;
+        }
+        const LRESULT index = static_cast<LRESULT>(selection);
+        if (index < 0 || static_cast<size_t>(index) >= items.size()) {
+            seen = L"expected " + quoted(step.text) + L" selected but nothing is";
+            return false;
+        }
+        seen = L"expected " + quoted(step.text) + L" selected but " + quoted(items[index]) + L" is";
+        return items[index] == step.text;
+    });
+    if (result != WaitResult::Done) {
+        error = waitFailure(result, kTextTimeoutMs, seen);
+        return false;
+    }
+    return true;
+}
+
+bool Driver::select(const Step& step, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    std::wstring seen;
+    HWND list = nullptr;
+    size_t index = 0;
+    const WaitResult result = waitFor(kTextTimeoutMs, [&]() {
+        list = pageControl(step.controlId, seen);
+        std::vector<std::wstring> items;
+        if (!list || !readListItems(list, items, seen)) {
+            return false;
+        }
+        for (index = 0; index < items.size(); ++index) {
+            if (items[index] == step.text) {
+                return true;
+            }
+        }
+        seen = L"no item " + quoted(step.text) + L" in " + joinItems(items);
+        return false;
+    });
+    if (result != WaitResult::Done) {
+        error = waitFailure(result, kTextTimeoutMs, seen);
+        return false;
+    }
+    DWORD_PTR answer = 0;
+    if (!sendWithTimeout(list, LB_SETCURSEL, index, 0, answer) ||
+        static_cast<LRESULT>(answer) == LB_ERR) {
+        error = L"the list box refused to select item " + std::to_wstring(index);
+        return false;
+    }
+    // LB_SETCURSEL does not notify the page the way a click does; tell it.
+    HWND page = GetParent(list);
+    const WPARAM command = MAKEWPARAM(step.controlId, LBN_SELCHANGE);
+    if (!sendWithTimeout(page, WM_COMMAND, command, reinterpret_cast<LPARAM>(list), answer) &&
+        GetLastError() != ERROR_TIMEOUT) {
+        // A timeout is fine: the page may be showing a message box about it.
+        error = errorText(L"sending LBN_SELCHANGE");
+        return false;
+    }
+    return true;
+}
+
+bool Driver::handleMessageBox(const Step& step, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    HWND box = nullptr;
+    WaitResult result = waitFor(kWindowTimeoutMs, [&]() {
+        box = findMessageBox();
+        return box != nullptr;
+    });
+    if (result != WaitResult::Done) {
+        error = L"no message box: " +
+                waitFailure(result, kWindowTimeoutMs, describeWindows(processId_));
+        return false;
+    }
+
+    std::wstring caption;
+    std::wstring text;
+    HWND textControl = GetDlgItem(box, kMessageBoxTextId);
+    if (!readWindowText(box, caption) || !textControl || !readWindowText(textControl, text)) {
+        error = L"cannot read the message box";
+        return false;
+    }
+    if (caption != step.name) {
+        error = L"message box caption is " + quoted(caption) + L", expected " + quoted(step.name) +
+                L" (its text: " + quoted(text) + L")";
+        return false;
+    }
+    if (text != step.text) {
+        error = L"message box text is " + quoted(text) + L", expected " + quoted(step.text);
+        return false;
+    }
+
+    HWND button = GetDlgItem(box, IDOK);
+    if (!button || !IsWindowVisible(button)) {
+        button = GetDlgItem(box, IDCANCEL);
+    }
+    if (!button || !PostMessageW(button, BM_CLICK, 0, 0)) {
+        error = L"cannot click the message box's OK or Cancel button";
+        return false;
+    }
+    result = waitFor(kWindowTimeoutMs, [box]() { return !IsWindow(box) || !IsWindowVisible(box); });
+    if (result == WaitResult::TimedOut) {
+        error = L"the message box is still open " + seconds(kWindowTimeoutMs) +
+                L" after clicking its button";
+        return false;
+    }
+    return true;
+}
+
+bool Driver::shot(const Step& step, std::wstring& detail, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    Sleep(kPaintDelayMs);
+    const std::wstring path = screenshotDir_ + L"\\" + step.name + L".png";
+    if (!saveWindowPng(sheet_, path, error)) {
+        return false;
+    }
+    detail = path;
+    // Wine puts message boxes in the middle of the screen, away from the sheet
+    // at the top left, so an open one gets a picture of its own.
+    if (HWND box = findMessageBox()) {
+        const std::wstring boxPath = screenshotDir_ + L"\\" + step.name + L"-msgbox.png";
+        if (!saveWindowPng(box, boxPath, error)) {
+            return false;
+        }
+        detail += L", " + boxPath;
+    }
+    return true;
+}
+
+bool Driver::waitExit(std::wstring& detail, std::wstring& error) {
+    if (!process_) {
+        error = L"the wizard was never started";
+        return false;
+    }
+    if (WaitForSingleObject(process_, kProcessTimeoutMs) != WAIT_OBJECT_0) {
+        error = L"the wizard is still running after " + seconds(kProcessTimeoutMs) + L"; " +
+                describeWindows(processId_);
+        return false;
+    }
+    detail = L"exit code " + std::to_wstring(wizardExitCode());
+    return true;
+}
+
+bool Driver::spoolerSnapshot(std::wstring& detail, std::wstring& error) {
+    if (!readSpoolerState(snapshot_, error)) {
+        return false;
+    }
+    haveSnapshot_ = true;
+    detail = std::to_wstring(snapshot_.printers.size()) + L" printers, default " +
+             (snapshot_.hasDefault ? quoted(snapshot_.defaultPrinter) : L"none");
+    return true;
+}
+
+bool Driver::spoolerUnchanged(std::wstring& error) {
+    if (!haveSnapshot_) {
+        error = L"no 'spooler-snapshot' step before this one";
+        return false;
+    }
+    SpoolerState now;
+    if (!readSpoolerState(now, error)) {
+        return false;
+    }
+    error = describeSpoolerChanges(snapshot_, now);
+    return error.empty();
+}
+
+int runDriver(int argc, wchar_t** argv) {
+    setUpConsole();
+    if (argc != 4) {
+        printLine(L"usage: WizardDriver.exe <wizard-exe> <steps-file> <screenshot-dir>");
+        return kExitFailed;
+    }
+    const std::wstring wizardExe = toWindowsPath(argv[1]);
+    const std::wstring stepsPath = toWindowsPath(argv[2]);
+    const std::wstring screenshotDir = toWindowsPath(argv[3]);
+
+    std::string bytes;
+    std::wstring error;
+    std::vector<Step> steps;
+    if (!readFileBytes(stepsPath, bytes, error) || !parseSteps(bytes, steps, error)) {
+        printLine(stepsPath + L": " + error);
+        return kExitFailed;
+    }
+    printLine(L"wizard: " + wizardExe);
+    printLine(L"steps: " + stepsPath + L" (" + std::to_wstring(steps.size()) + L")");
+    printLine(L"screenshots: " + screenshotDir);
+
+    Driver driver(wizardExe, screenshotDir);
+    size_t passed = 0;
+    for (const Step& step : steps) {
+        printLine(L"line " + std::to_wstring(step.line) + L": " + step.source);
+        const ULONGLONG started = GetTickCount64();
+        std::wstring detail;
+        const bool ok = driver.run(step, detail, error);
+        const std::wstring took = std::to_wstring(GetTickCount64() - started) + L" ms";
+        if (!ok) {
+            printLine(L"  FAILED (" + took + L"): " + error);
+            break;
+        }
+        printLine(L"  ok (" + took + L")" + (detail.empty() ? L"" : L": " + detail));
+        ++passed;
+    }
+    if (driver.stopWizard()) {
+        printLine(L"the wizard was still running: killed it");
+    }
+
+    if (passed == steps.size()) {
+        printLine(L"PASSED: all " + std::to_wstring(steps.size()) + L" steps");
+        return kExitPassed;
+    }
+    printLine(L"FAILED at step " + std::to_wstring(passed + 1) + L" of " +
+              std::to_wstring(steps.size()) + L" (line " + std::to_wstring(steps[passed].line) +
+              L")");
+    return kExitFailed;
+}
+
+} // namespace
+} // namespace driver
+
+int wmain(int argc, wchar_t** argv) {
+    return driver::runDriver(argc, argv);
+}

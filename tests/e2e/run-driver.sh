@@ -1,0 +1,21 @@
+#!/bin/sh
+# Runs one end-to-end test for ctest, keeping Wine's stderr out of ctest's pipe.
+#
+# usage: run-driver.sh <stderr-log> <wine...> <WizardDriver.exe> <wizard-exe> <steps> <screenshot-dir>
+#
+# Wine starts explorer.exe (the desktop) on demand, and it inherits the Unix
+# stderr of the process that needed it, here the driver. It lives on for about
+# a second after the last window closes, and ctest waits for every holder of its
+# pipe to go away, so each test took a second longer. With stderr in a log file
+# only the driver's own output (stdout) reaches ctest. The log is shown when the
+# test fails, since that is where Wine reports crashes.
+
+log="$1"
+shift
+"$@" 2>"$log"
+status=$?
+if [ "$status" -ne 0 ] && [ -s "$log" ]; then
+    echo "--- Wine's stderr ($log):"
+    cat "$log"
+fi
+exit "$status"

@@ -1,0 +1,173 @@
+# Sets up Wine for the wizard's tests (prefix, zh_CN locale, fonts, display); source it with the build folder.
+#
+#   source tools/wine-env.sh BUILD_DIR
+#   veltra_wine_warm      # before ctest, so no Wine service holds ctest's pipes
+#   ...
+#   veltra_wine_stop      # ends the wineserver and the Xvfb this file started
+#
+# Everything it makes lives under BUILD_DIR: wineprefix/, locale/ (only if the
+# system lacks zh_CN.UTF-8) and xvfb.* (only if there was no usable display).
+# A second run reuses all of it and takes well under a second.
+
+if [ "$#" -ne 1 ] || [ -z "$1" ]; then
+    echo "usage: source tools/wine-env.sh BUILD_DIR" >&2
+    return 2 2>/dev/null || exit 2
+fi
+
+VELTRA_WINE_BUILD_DIR="$(mkdir -p "$1" && cd "$1" && pwd)" || return 1
+
+# Display numbers tried for our own Xvfb, and how long to wait for it to accept clients.
+VELTRA_XVFB_FIRST_DISPLAY=90
+VELTRA_XVFB_LAST_DISPLAY=140
+VELTRA_XVFB_START_TRIES=50 # times 0.1 s
+VELTRA_XVFB_SCREEN="1280x1024x24"
+
+export WINEPREFIX="$VELTRA_WINE_BUILD_DIR/wineprefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+
+# glibc here ships no compiled zh_CN locale. Without one Wine garbles non-ASCII
+# command-line arguments and file names, so build it into the build folder.
+_veltra_has_zh_locale() {
+    # No grep -q: under pipefail, locale would die of SIGPIPE and fail the test.
+    locale -a 2>/dev/null | grep -ix 'zh_CN\.utf-\?8' >/dev/null
+}
+
+if ! _veltra_has_zh_locale; then
+    _veltra_locale_dir="$VELTRA_WINE_BUILD_DIR/locale"
+    if [ ! -f "$_veltra_locale_dir/zh_CN.UTF-8/LC_CTYPE" ]; then
+        mkdir -p "$_veltra_locale_dir"
+        # localedef exits 1 on mere warnings; the file check below is what counts.
+        localedef -i zh_CN -f UTF-8 "$_veltra_locale_dir/zh_CN.UTF-8" >/dev/null 2>&1 || true
+    fi
+    if [ -f "$_veltra_locale_dir/zh_CN.UTF-8/LC_CTYPE" ]; then
+        export LOCPATH="$_veltra_locale_dir"
+    else
+        echo "wine-env: could not generate the zh_CN.UTF-8 locale (is the 'locales' package installed?)" >&2
+    fi
+    unset _veltra_locale_dir
+fi
+# Bash applies these to itself at once but ignores an exported LOCPATH, so it
+# warns that it cannot switch; the programs it starts do see LOCPATH.
+{
+    export LANG=zh_CN.UTF-8
+    export LC_ALL=zh_CN.UTF-8
+} 2>/dev/null
+
+# True if an X server answers on $1 (a display name like :90).
+_veltra_display_works() {
+    local display="$1"
+    [ -n "$display" ] || return 1
+    if command -v xdpyinfo >/dev/null 2>&1; then
+        DISPLAY="$display" xdpyinfo >/dev/null 2>&1 </dev/null
+    elif command -v xdotool >/dev/null 2>&1; then
+        DISPLAY="$display" xdotool getdisplaygeometry >/dev/null 2>&1 </dev/null
+    else
+        # Local displays only: the socket is the best we can check without X tools.
+        [ -S "/tmp/.X11-unix/X${display#:}" ]
+    fi
+}
+
+_veltra_start_xvfb() {
+    local pid_file="$VELTRA_WINE_BUILD_DIR/xvfb.pid"
+    local display_file="$VELTRA_WINE_BUILD_DIR/xvfb.display"
+
+    # Reuse the Xvfb an earlier run of this file left for this build folder.
+    if [ -f "$pid_file" ] && [ -f "$display_file" ]; then
+        local old_pid old_display
+        old_pid="$(cat "$pid_file")"
+        old_display="$(cat "$display_file")"
+        if kill -0 "$old_pid" 2>/dev/null && _veltra_display_works "$old_display"; then
+            export DISPLAY="$old_display"
+            return 0
+        fi
+        rm -f "$pid_file" "$display_file"
+    fi
+
+    local n
+    for ((n = VELTRA_XVFB_FIRST_DISPLAY; n <= VELTRA_XVFB_LAST_DISPLAY; n++)); do
+        if [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; then
+            continue
+        fi
+        Xvfb ":$n" -screen 0 "$VELTRA_XVFB_SCREEN" -nolisten tcp \
+            >"$VELTRA_WINE_BUILD_DIR/xvfb.log" 2>&1 </dev/null &
+        local pid=$!
+        local try
+        for ((try = 0; try < VELTRA_XVFB_START_TRIES; try++)); do
+            if ! kill -0 "$pid" 2>/dev/null; then
+                break # lost a race for this display number: try the next one
+            fi
+            if _veltra_display_works ":$n"; then
+                echo "$pid" >"$pid_file"
+                echo ":$n" >"$display_file"
+                export DISPLAY=":$n"
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    echo "wine-env: could not start Xvfb (see $VELTRA_WINE_BUILD_DIR/xvfb.log)" >&2
+    return 1
+}
+
+if ! _veltra_display_works "${DISPLAY:-}"; then
+    _veltra_start_xvfb || return 1
+fi
+
+# Runs a Wine tool with every stream redirected, so no Wine service keeps the
+# caller's pipes open. Returns the tool's status.
+_veltra_wine_quiet() {
+    "$@" >/dev/null 2>&1 </dev/null
+}
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    if ! _veltra_wine_quiet wineboot -i; then
+        echo "wine-env: wineboot -i failed to make $WINEPREFIX" >&2
+        return 1
+    fi
+fi
+
+# Message boxes ask for SimSun, which is missing: without the replacement their
+# Chinese text shows as empty boxes. Without Managed=N each top-level window
+# waits about 2 s for a window manager that Xvfb does not have.
+# user.reg is only written when the wineserver saves, so a quick second run may
+# add the keys again; that is harmless.
+if ! grep -q '^"SimSun"="WenQuanYi Micro Hei"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    _veltra_wine_quiet wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+        /v SimSun /d "WenQuanYi Micro Hei" /f ||
+        { echo "wine-env: could not set the SimSun font replacement" >&2; return 1; }
+fi
+if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    _veltra_wine_quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f ||
+        { echo "wine-env: could not set Managed=N for the X11 driver" >&2; return 1; }
+fi
+
+# Starts a wineserver that stays up and boots the prefix's services, all with
+# output redirected. Call it before ctest: Wine's background processes inherit
+# the output of whichever process starts them, and ctest waits until every
+# holder of a test's pipe has gone.
+veltra_wine_warm() {
+    _veltra_wine_quiet wineserver -p || true # fails if one is already up: fine
+    _veltra_wine_quiet wine wineboot
+}
+
+# Ends every Wine process of the prefix and the Xvfb this file started, if any.
+veltra_wine_stop() {
+    _veltra_wine_quiet wineserver -k || true # fails if none is running: fine
+    local pid_file="$VELTRA_WINE_BUILD_DIR/xvfb.pid"
+    if [ -f "$pid_file" ]; then
+        local pid
+        pid="$(cat "$pid_file")"
+        if kill -0 "$pid" 2>/dev/null; then
+            kill "$pid" 2>/dev/null || true
+            local try
+            for ((try = 0; try < VELTRA_XVFB_START_TRIES; try++)); do
+                kill -0 "$pid" 2>/dev/null || break
+                sleep 0.1
+            done
+        fi
+        rm -f "$pid_file" "$VELTRA_WINE_BUILD_DIR/xvfb.display"
+    fi
+}
