@@ -21,12 +21,39 @@ Machine& Machine::Get() {
 
 void Machine::Reset() {
     modulePath = kDefaultModulePath;
+    ansiCodePage = kCodePageChinese;
+    m_files.clear();
     messageBoxes.clear();
     answerMessageBox = nullptr;
     commonControlsRegistrations = 0;
     user = nullptr;
     abandonedSheets = 0;
 }
+
+WString Machine::FileKey(const WString& path) {
+    WString key = path;
+    for (WChar& c : key) {
+        if (c >= WTEXT('a') && c <= WTEXT('z')) {
+            c = static_cast<WChar>(c - WTEXT('a') + WTEXT('A'));
+        }
+    }
+    return key;
+}
+
+void Machine::WriteFile(const WString& path, const std::string& bytes) {
+    m_files[FileKey(path)] = bytes;
+}
+
+bool Machine::ReadFile(const WString& path, std::string& bytes) const {
+    auto it = m_files.find(FileKey(path));
+    if (it == m_files.end()) {
+        return false;
+    }
+    bytes = it->second;
+    return true;
+}
+
+void Machine::DeleteFile(const WString& path) { m_files.erase(FileKey(path)); }
 
 int Machine::ShowMessageBox(const MessageBoxRecord& box) {
     messageBoxes.push_back(box);

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <functional>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "platform/Text.h"
@@ -10,6 +12,9 @@
 namespace sim {
 
 class SimSheet;
+
+constexpr unsigned kCodePageChinese = 936;
+constexpr unsigned kCodePageWestern = 1252;
 
 struct MessageBoxRecord {
     WString ownerCaption; // empty for a box without owner
@@ -26,6 +31,14 @@ public:
 
     // Full path of the running executable; empty makes the platform fail to tell it.
     WString modulePath;
+
+    // The ANSI code page of the machine (936: Simplified Chinese; 1252: Western European).
+    unsigned ansiCodePage = kCodePageChinese;
+
+    // The machine's files, by full path; paths match without regard to case, as on Windows.
+    void WriteFile(const WString& path, const std::string& bytes);
+    bool ReadFile(const WString& path, std::string& bytes) const;
+    void DeleteFile(const WString& path);
 
     // Message boxes shown so far, and who answers them (default: the OK button).
     std::vector<MessageBoxRecord> messageBoxes;
@@ -45,6 +58,9 @@ public:
 
 private:
     Machine();
+    static WString FileKey(const WString& path);
+
+    std::map<WString, std::string> m_files;
 };
 
 } // namespace sim
