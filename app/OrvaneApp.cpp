@@ -2,12 +2,8 @@
 #include "app/OrvaneApp.h"
 
 #include "app/Wizard.h"
+#include "app/WizardPages.h"
 #include "installer/DriverInstaller.h"
-#include "pages/Step1.h"
-#include "pages/Step2.h"
-#include "pages/Step3.h"
-#include "pages/Step4.h"
-#include "pages/Step5.h"
 
 // Both globals live in this one file so their order is fixed: the installer record (and with
 // it the package paths) exists before the application object.
@@ -36,21 +32,10 @@ bool COrvaneApp::InitInstance() {
     }
 
     CWizard sheet(kWizardCaption, nullptr, kFirstPage);
-    CStep1 step1;
-    CStep2 step2;
-    CStep3 step3;
-    CStep4 step4; // the options page; its choices are fixed, so it is never shown
-    CStep5 step5;
-
-    // Display order: welcome, driver, port, confirmation.
-    sheet.AddPage(&step1);
-    sheet.AddPage(&step3);
-    sheet.AddPage(&step2);
-    sheet.AddPage(&step5);
-    sheet.SetWizardMode();
-    sheet.SetActivePage(&step1);
+    CWizardPages pages;
+    pages.AddTo(sheet);
     sheet.DoModal();
 
-    // The pages and the sheet go out of scope in reverse order of construction.
+    // The pages, then the sheet, go out of scope in reverse order of construction.
     return false;
 }

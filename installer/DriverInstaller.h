@@ -3,13 +3,20 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "platform/Text.h"
+
+// A list of names, owned by the caller; the readers and queries only append to it.
+using NameList = std::vector<WString>;
 
 // Capacities in characters, the terminating NUL included.
 constexpr std::size_t kPathCapacity = 260;
 constexpr std::size_t kNameCapacity = 200;
 constexpr std::size_t kLanguageCapacity = 20;
+// The pages and the removal step work on copies of the names in buffers of this capacity, so
+// a name must be shorter than this to pass through the whole installation.
+constexpr std::size_t kWorkingNameCapacity = 100;
 
 // Longest package folder (trailing backslash included) whose longest package path,
 // folder + "PrinterDriver\OEMPRINTCOMP.INF", still fits a path buffer.
@@ -36,6 +43,21 @@ public:
     int GetDefaultFlag() const { return m_bSetDefault; }
     void SetTestPageFlag(int value);
     int GetTestPageFlag() const { return m_bPrintTestPage; }
+
+    // Catalogue readers (PrinterInfor.Inf). Results are ints used as booleans or counts.
+    int ReadProfileSection(const WChar* section, const WChar* file, WChar* buffer,
+                           unsigned long capacity) const;
+    int ReadProfileString(const WChar* section, const WChar* key, const WChar* file, WChar* buffer,
+                          unsigned long capacity) const;
+    int GetModelDriverName(const WChar* model, WChar* buffer, unsigned long capacity) const;
+    int GetPrinterType(const WChar* driverName) const;
+    int ReadSectionLines(const WChar* section, NameList& lines) const;
+    int ReadSeriesList(NameList& series) const;
+
+    // Spooler queries.
+    int CollectPrintersByName(const WChar* name, NameList& printers) const;
+    int IsPrinterInstalled(const WChar* name) const;
+    int CollectPortNames(NameList& ports) const;
 
     const WChar* GetModuleDir() const { return m_szModuleDir; }
     const WChar* GetPrinterInfoFile() const { return m_szPrinterInfoFile; }

@@ -25,6 +25,17 @@ public:
     int SelectString(int startAfter, const WString& prefix) {
         return m_box ? m_box->SelectString(startAfter, prefix) : kListBoxError;
     }
+    // Deletes every item, from the last to the first.
+    void DeleteAll() {
+        for (int i = GetCount() - 1; i >= 0; --i) {
+            DeleteString(i);
+        }
+    }
+    // The selected item's text; empty when nothing is selected.
+    WString GetSelectedText() const {
+        const int selected = GetCurSel();
+        return selected == kListBoxError ? WString() : GetText(selected);
+    }
 
 private:
     IListBox* m_box = nullptr;

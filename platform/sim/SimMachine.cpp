@@ -3,6 +3,7 @@
 
 #include "platform/Framework.h"
 #include "platform/ModulePath.h"
+#include "platform/sim/SimSpooler.h"
 
 namespace sim {
 
@@ -28,6 +29,7 @@ void Machine::Reset() {
     commonControlsRegistrations = 0;
     user = nullptr;
     abandonedSheets = 0;
+    Spooler::Get().Reset();
 }
 
 WString Machine::FileKey(const WString& path) {
@@ -53,7 +55,9 @@ bool Machine::ReadFile(const WString& path, std::string& bytes) const {
     return true;
 }
 
-void Machine::DeleteFile(const WString& path) { m_files.erase(FileKey(path)); }
+void Machine::DeleteFile(const WString& path) {
+    m_files.erase(FileKey(path));
+}
 
 int Machine::ShowMessageBox(const MessageBoxRecord& box) {
     messageBoxes.push_back(box);

@@ -42,3 +42,22 @@ private:
     std::vector<Step> m_steps;
     std::size_t m_next = 0;
 };
+
+// The bytes of `utf8` as a file in UTF-16LE with a byte-order mark and CRLF line ends, as the
+// package's catalogue is stored.
+inline std::string Utf16LeFile(const std::string& utf8) {
+    std::string crlf;
+    for (char c : utf8) {
+        if (c == '\n') {
+            crlf.push_back('\r');
+        }
+        crlf.push_back(c);
+    }
+    const WString text = WString(1, WChar(0xFEFF)) + sim::FromUtf8(crlf);
+    std::string bytes;
+    for (WChar c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+    }
+    return bytes;
+}

@@ -12,40 +12,58 @@ namespace {
 
 // Level 4 gives just names and attributes, which is all we compare.
 constexpr DWORD kPrinterInfoLevel = 4;
+// Level 1 gives just the port names.
+constexpr DWORD kPortInfoLevel = 1;
 // The list may grow between the sizing call and the real one; retry a few times.
 constexpr int kSizingAttempts = 3;
 
-bool readPrinters(std::vector<std::wstring>& names, std::wstring& error) {
+// Lists names with one of the spooler's two-call enumerations. `enumerate(buffer, size,
+// needed, count)` makes the call; `nameOf(buffer, i)` reads record i's name.
+template <class Enumerate, class NameOf>
+bool enumerateNames(const wchar_t* what, Enumerate enumerate, NameOf nameOf,
+                    std::vector<std::wstring>& names, std::wstring& error) {
     names.clear();
     for (int attempt = 0; attempt < kSizingAttempts; ++attempt) {
         DWORD needed = 0;
         DWORD count = 0;
-        if (EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel, nullptr, 0, &needed,
-                          &count)) {
-            return true; // no printers at all
+        if (enumerate(nullptr, 0, &needed, &count)) {
+            return true; // nothing at all
         }
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-            error = L"EnumPrintersW failed with error " + std::to_wstring(GetLastError());
+            error = std::wstring(what) + L" failed with error " + std::to_wstring(GetLastError());
             return false;
         }
         std::vector<BYTE> buffer(needed);
-        if (!EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel, buffer.data(), needed,
-                           &needed, &count)) {
+        if (!enumerate(buffer.data(), needed, &needed, &count)) {
             if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
                 continue;
             }
-            error = L"EnumPrintersW failed with error " + std::to_wstring(GetLastError());
+            error = std::wstring(what) + L" failed with error " + std::to_wstring(GetLastError());
             return false;
         }
-        const auto* info = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
         for (DWORD i = 0; i < count; ++i) {
-            names.push_back(info[i].pPrinterName ? info[i].pPrinterName : L"");
+            const wchar_t* name = nameOf(buffer.data(), i);
+            names.push_back(name ? name : L"");
         }
-        std::sort(names.begin(), names.end());
         return true;
     }
-    error = L"EnumPrintersW kept asking for a bigger buffer";
+    error = std::wstring(what) + L" kept asking for a bigger buffer";
     return false;
+}
+
+bool readPrinters(std::vector<std::wstring>& names, std::wstring& error) {
+    const bool ok = enumerateNames(
+        L"EnumPrintersW",
+        [](BYTE* buffer, DWORD size, DWORD* needed, DWORD* count) {
+            return EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel, buffer, size,
+                                 needed, count) != FALSE;
+        },
+        [](const BYTE* buffer, DWORD i) {
+            return reinterpret_cast<const PRINTER_INFO_4W*>(buffer)[i].pPrinterName;
+        },
+        names, error);
+    std::sort(names.begin(), names.end());
+    return ok;
 }
 
 // Fills the default printer; no default at all is a valid state, not an error.
@@ -75,6 +93,18 @@ std::wstring describeDefault(const SpoolerState& state) {
 }
 
 } // namespace
+
+bool readPortNames(std::vector<std::wstring>& names, std::wstring& error) {
+    return enumerateNames(
+        L"EnumPortsW",
+        [](BYTE* buffer, DWORD size, DWORD* needed, DWORD* count) {
+            return EnumPortsW(nullptr, kPortInfoLevel, buffer, size, needed, count) != FALSE;
+        },
+        [](const BYTE* buffer, DWORD i) {
+            return reinterpret_cast<const PORT_INFO_1W*>(buffer)[i].pName;
+        },
+        names, error);
+}
 
 bool readSpoolerState(SpoolerState& state, std::wstring& error) {
     if (!readPrinters(state.printers, error)) {

@@ -212,6 +212,12 @@ bool parseLine(const std::wstring& line, Step& step, std::wstring& error) {
         }
         return true;
     }
+    if (command == L"ports") {
+        // The list box holds exactly the spooler's ports, in the spooler's order.
+        step.kind = StepKind::ListPorts;
+        std::wstring nothing;
+        return idAndText(nothing);
+    }
     if (command == L"listsel") {
         step.kind = StepKind::ListSel;
         return idAndText(step.text);

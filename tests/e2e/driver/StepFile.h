@@ -13,6 +13,7 @@ enum class StepKind {
     Button,
     Press,
     List,
+    ListPorts,
     ListSel,
     Select,
     MsgBox,

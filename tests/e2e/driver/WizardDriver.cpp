@@ -14,6 +14,7 @@
 //                              state: enabled disabled hidden visible
 //   press <b>                  b must be visible and enabled; back next finish cancel
 //   list <id> <a>|<b>|...      the list box holds exactly these items, in order
+//   ports <id>                 the list box holds exactly the spooler's ports, in its order
 //   listsel <id> <text>        the list box's selected item
 //   select <id> <text>         select that item and tell the page, as a click would
 //   msgbox <caption> <text>    a message box of the sheet shows this; click OK
@@ -294,6 +295,7 @@ private:
     bool checkButton(const Step& step, std::wstring& error);
     bool press(const Step& step, std::wstring& error);
     bool checkList(const Step& step, std::wstring& error);
+    bool checkPortList(const Step& step, std::wstring& error);
     bool checkListSelection(const Step& step, std::wstring& error);
     bool select(const Step& step, std::wstring& error);
     bool handleMessageBox(const Step& step, std::wstring& error);
@@ -376,6 +378,8 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
         return press(step, error);
     case StepKind::List:
         return checkList(step, error);
+    case StepKind::ListPorts:
+        return checkPortList(step, error);
     case StepKind::ListSel:
         return checkListSelection(step, error);
     case StepKind::Select:
@@ -696,6 +700,11 @@ bool Driver::checkList(const Step& step, std::wstring& error) {
         return false;
     }
     return true;
+}
+
+bool Driver::checkPortList(const Step& step, std::wstring& error) {
+    Step withPorts = step;
+    return readPortNames(withPorts.items, error) && checkList(withPorts, error);
 }
 
 bool Driver::checkListSelection(const Step& step, std::wstring& error) {

@@ -1,0 +1,55 @@
+// Questions put to the print spooler: printers of a driver's name and their numbered copies,
+// whether a printer exists, and the ports. Names compare exactly, case included.
+#include "installer/DriverInstaller.h"
+
+#include "platform/Spooler.h"
+
+namespace {
+constexpr int kEnumerationFailed = -1;
+// A numbered copy is the name, one character (normally a blank), then "(".
+const WChar kCopyOpening = WTEXT('(');
+
+bool StartsWith(const WString& text, const WString& prefix) {
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+} // namespace
+
+int CDriverInstaller::CollectPrintersByName(const WChar* name, NameList& printers) const {
+    NameList installed;
+    if (!SpoolerEnumPrinters(installed)) {
+        return kEnumerationFailed;
+    }
+    const WString wanted = name;
+    const std::size_t n = wanted.size();
+    int count = 0;
+    for (const WString& printer : installed) {
+        if (printer == wanted) {
+            printers.push_back(printer);
+            ++count;
+        }
+        if (printer.size() > n + 2 && StartsWith(printer, wanted) &&
+            printer[n + 1] == kCopyOpening) {
+            printers.push_back(printer);
+            ++count;
+        }
+    }
+    return count;
+}
+
+int CDriverInstaller::IsPrinterInstalled(const WChar* name) const {
+    NameList installed;
+    if (!SpoolerEnumPrinters(installed)) {
+        return 0;
+    }
+    const WString wanted = name;
+    for (const WString& printer : installed) {
+        if (StartsWith(printer, wanted)) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CDriverInstaller::CollectPortNames(NameList& ports) const {
+    return SpoolerEnumPorts(ports) ? 1 : 0;
+}
