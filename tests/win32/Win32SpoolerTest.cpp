@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/DriverInstaller.h"
 #include "platform/Spooler.h"
 
 namespace {
@@ -305,3 +306,29 @@ TEST_F(Win32SpoolerTest, AMissingDriverCannotBeDeleted) {
 }
 
 } // namespace
+
+// The installer's own queries on Wine's real spooler: the printer and its numbered copy, in the
+// spooler's order; exact case; a name prefix; the real port list.
+TEST_F(Win32SpoolerTest, InstallerQueriesSeeThePrinterItsCopyAndThePorts) {
+    CDriverInstaller installer;
+    std::vector<std::wstring> expected;
+    for (const std::wstring& name : ReferencePrinters()) {
+        if (name == kPrinter || name == kCopy) {
+            expected.push_back(name);
+        }
+    }
+    NameList found;
+    EXPECT_EQ(installer.CollectPrintersByName(kPrinter, found), 2);
+    EXPECT_EQ(found, expected);
+
+    NameList none;
+    EXPECT_EQ(installer.CollectPrintersByName(kOtherCase, none), 0);
+    EXPECT_TRUE(none.empty());
+    EXPECT_EQ(installer.IsPrinterInstalled(L"Veltra Spooler Test LQ"), 1);
+    EXPECT_EQ(installer.IsPrinterInstalled(kOtherCase), 0);
+    EXPECT_EQ(installer.IsPrinterInstalled(kMissing), 0);
+
+    NameList ports;
+    EXPECT_EQ(installer.CollectPortNames(ports), 1);
+    EXPECT_EQ(ports, ReferencePorts());
+}
