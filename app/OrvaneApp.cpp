@@ -11,11 +11,12 @@ CDriverInstaller theInstaller;
 COrvaneApp theApp;
 
 const WChar kWizardCaption[] = WTEXT("Veltra Printer Driver Setup");
+
+namespace {
+// Shown instead of the wizard when the package lies in a folder too deep for its paths.
 const WChar kPathTooLongText[] = WTEXT("安装程序所在文件夹的路径过长，无法找到安装文件。\n\n")
     WTEXT("请将整个安装文件夹复制到路径较短的位置（例如 C:\\VeltraSetup），再重新运行安装程序。");
 const WChar kPathTooLongCaption[] = WTEXT("ERROR");
-
-namespace {
 const WChar kRegistryKey[] = WTEXT("Local AppWizard-Generated Applications");
 constexpr int kFirstPage = 0;
 } // namespace

@@ -12,6 +12,3 @@ extern COrvaneApp theApp;
 
 // Caption of the wizard sheet.
 extern const WChar kWizardCaption[];
-// Shown instead of the wizard when the package lies in a folder too deep for its paths.
-extern const WChar kPathTooLongText[];
-extern const WChar kPathTooLongCaption[];

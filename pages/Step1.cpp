@@ -3,9 +3,11 @@
 
 #include "res/resource.h"
 
+namespace {
 const WChar kWelcomeText[] = WTEXT("欢迎使用卓澜打印机驱动安装向导。\n\n")
     WTEXT("若已出现了“找到新硬件向导”窗口，请点击“找到新硬件向导”窗口中的“取消”按钮来中断它。\n\n")
         WTEXT("点击“下一步”按钮选择打印机驱动程序。");
+} // namespace
 
 CStep1::CStep1() : CPropertyPage(IDD_STEP1) {}
 

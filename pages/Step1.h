@@ -15,5 +15,3 @@ protected:
     bool OnSetActive() override;
     int OnWizardNext() override;
 };
-
-extern const WChar kWelcomeText[];

@@ -6,6 +6,7 @@
 #include "pages/NameLimit.h"
 #include "res/resource.h"
 
+namespace {
 const WChar kPortCaption[] =
     WTEXT("没有检测到与打印机连接的可用USB口，请手动选择端口，并按“下一步”确认驱动安装信息。");
 
@@ -13,9 +14,7 @@ const WChar kPortCaption[] =
 const WChar* const kFallbackPorts[] = {WTEXT("LPT1:"), WTEXT("LPT2:"), WTEXT("LPT3:"),
                                        WTEXT("COM1:"), WTEXT("COM2:"), WTEXT("COM3:"),
                                        WTEXT("COM4:"), WTEXT("COM5:"), WTEXT("USB001")};
-const int kFallbackPortCount = static_cast<int>(sizeof(kFallbackPorts) / sizeof(kFallbackPorts[0]));
 
-namespace {
 const WChar kDefaultPort[] = WTEXT("LPT1:");
 constexpr int kSearchFromTop = -1;
 constexpr int kFirstItem = 0;
@@ -46,8 +45,8 @@ void CStep2::FillPortList() {
             m_listPorts.AddString(port);
         }
     } else {
-        for (int i = 0; i < kFallbackPortCount; ++i) {
-            m_listPorts.AddString(kFallbackPorts[i]);
+        for (const WChar* port : kFallbackPorts) {
+            m_listPorts.AddString(port);
         }
     }
     // The list box's own prefix search, which ignores case.

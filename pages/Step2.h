@@ -19,7 +19,3 @@ protected:
     int OnWizardBack() override;
     int OnWizardNext() override;
 };
-
-extern const WChar kPortCaption[];
-extern const WChar* const kFallbackPorts[];
-extern const int kFallbackPortCount;

@@ -6,10 +6,10 @@
 #include "pages/NameLimit.h"
 #include "res/resource.h"
 
-const WChar kDriverCaption[] = WTEXT("请选择要安装的打印机驱动：");
-const WChar kDriverSeries[] = WTEXT("KX通用系列");
-
 namespace {
+const WChar kDriverCaption[] = WTEXT("请选择要安装的打印机驱动：");
+// The series whose models the page offers.
+const WChar kDriverSeries[] = WTEXT("KX通用系列");
 constexpr int kFirstEntry = 0;
 constexpr int kStay = -1;
 } // namespace

@@ -19,6 +19,3 @@ protected:
     int OnWizardBack() override;
     int OnWizardNext() override;
 };
-
-extern const WChar kDriverCaption[];
-extern const WChar kDriverSeries[];

@@ -135,9 +135,6 @@ SimDialog::SimDialog(const DialogTemplate& dialog) : m_strCaption(dialog.caption
     }
 }
 
-SimDialog::SimDialog(const WString& caption, ISheetWindow* owner)
-    : m_strCaption(caption), m_pOwner(owner) {}
-
 void SimDialog::AddItem(int id, bool visible) {
     m_items[id].visible = visible;
 }
@@ -191,22 +188,28 @@ int SimDialog::ShowMessageBox(const WString& text, const WString& caption, unsig
     return Machine::Get().ShowMessageBox({m_strCaption, text, caption, style});
 }
 
-void SimDialog::SetWizardButtons(unsigned flags) {
-    if (m_pOwner != nullptr) {
-        m_pOwner->SetWizardButtons(flags);
-    }
-}
-
 // --- sheet ---
 
-SimSheet::SimSheet(CPropertySheet& sheet) : m_sheet(sheet), m_window(sheet.GetCaption(), this) {
+SimSheetWindow::SimSheetWindow(const WString& caption) : SimDialog(caption) {
     for (int id : kSheetButtons) {
-        m_window.AddItem(id, true);
+        AddItem(id, true);
     }
     // Until a page says otherwise: Back and Next, no Finish. Help shows, as the framework's
     // sheet offers it when the application handles Help; the wizard hides it itself.
-    m_window.ShowItem(kFinishButton, false);
+    ShowItem(kFinishButton, false);
 }
+
+void SimSheetWindow::SetWizardButtons(unsigned flags) {
+    EnableItem(kBackButton, (flags & WizBack) != 0);
+    const bool finish = (flags & (WizFinish | WizDisabledFinish)) != 0;
+    // With Finish offered, Finish takes Next's place.
+    ShowItem(kFinishButton, finish);
+    EnableItem(kFinishButton, (flags & WizFinish) != 0);
+    ShowItem(kNextButton, !finish);
+    EnableItem(kNextButton, (flags & WizNext) != 0);
+}
+
+SimSheet::SimSheet(CPropertySheet& sheet) : m_sheet(sheet), m_window(sheet.GetCaption()) {}
 
 SimSheet::~SimSheet() {
     Close(m_nResult);
@@ -218,7 +221,7 @@ void SimSheet::Open() {
     }
     m_pageWindows.resize(static_cast<std::size_t>(m_sheet.GetPageCount()));
     m_bOpen = true;
-    m_sheet.AttachWindow(this);
+    m_sheet.AttachWindow(&m_window);
     Activate(m_sheet.GetStartPage(), kForward);
     m_sheet.OnInitDialog();
 }
@@ -252,20 +255,6 @@ SimDialog& SimSheet::ActiveDialog() {
 
 const WString& SimSheet::ActiveCaption() {
     return ActiveDialog().Caption();
-}
-
-bool SimSheet::IsButtonEnabled(int id) const {
-    return m_window.IsItemVisible(id) && m_window.IsItemEnabled(id);
-}
-
-void SimSheet::SetWizardButtons(unsigned flags) {
-    m_window.EnableItem(kBackButton, (flags & WizBack) != 0);
-    const bool finish = (flags & (WizFinish | WizDisabledFinish)) != 0;
-    // With Finish offered, Finish takes Next's place.
-    m_window.ShowItem(kFinishButton, finish);
-    m_window.EnableItem(kFinishButton, (flags & WizFinish) != 0);
-    m_window.ShowItem(kNextButton, !finish);
-    m_window.EnableItem(kNextButton, (flags & WizNext) != 0);
 }
 
 int SimSheet::PageIndexOfTemplate(int templateId) const {

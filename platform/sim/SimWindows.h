@@ -57,8 +57,6 @@ class SimDialog : public ISheetWindow {
 public:
     // A page window made from its dialog template.
     explicit SimDialog(const DialogTemplate& dialog);
-    // The sheet window: `owner` handles SetWizardButtons.
-    SimDialog(const WString& caption, ISheetWindow* owner);
 
     bool HasItem(int id) const override;
     WString GetItemText(int id) const override;
@@ -67,26 +65,39 @@ public:
     void ShowItem(int id, bool show) override;
     void EnableItem(int id, bool enable) override;
     int ShowMessageBox(const WString& text, const WString& caption, unsigned style) override;
-    void SetWizardButtons(unsigned flags) override;
+    // A page has no wizard buttons of its own: the pages set them through the sheet.
+    void SetWizardButtons(unsigned) override {}
 
     const WString& Caption() const { return m_strCaption; }
     bool IsItemVisible(int id) const;
     bool IsItemEnabled(int id) const;
+
+protected:
+    // A window with no items yet.
+    explicit SimDialog(const WString& caption) : m_strCaption(caption) {}
     void AddItem(int id, bool visible);
 
 private:
     const WString m_strCaption;
-    ISheetWindow* m_pOwner = nullptr;
     std::map<int, SimItem> m_items;
+};
+
+// The sheet's own window: its buttons, and how the pages' wizard-button flags show them.
+class SimSheetWindow : public SimDialog {
+public:
+    explicit SimSheetWindow(const WString& caption);
+    void SetWizardButtons(unsigned flags) override;
+    // Enabled, and visible so that a user can reach it.
+    bool IsButtonEnabled(int id) const { return IsItemVisible(id) && IsItemEnabled(id); }
 };
 
 // How a modal run ended when the simulated user walked away.
 constexpr int SheetAbandoned = -2;
 
-class SimSheet : public ISheetWindow {
+class SimSheet {
 public:
     explicit SimSheet(CPropertySheet& sheet);
-    ~SimSheet() override;
+    ~SimSheet();
     SimSheet(const SimSheet&) = delete;
     SimSheet& operator=(const SimSheet&) = delete;
 
@@ -102,24 +113,12 @@ public:
     const WString& ActiveCaption();
     WString Text(int id) { return ActiveDialog().GetItemText(id); }
     bool IsButtonVisible(int id) const { return m_window.IsItemVisible(id); }
-    bool IsButtonEnabled(int id) const;
+    bool IsButtonEnabled(int id) const { return m_window.IsButtonEnabled(id); }
     CPropertySheet& Sheet() { return m_sheet; }
 
     // Presses a button as a user does: a hidden or disabled button does nothing. Returns
     // whether the press was taken.
     bool Press(WizardButton button);
-
-    // ISheetWindow
-    bool HasItem(int id) const override { return m_window.HasItem(id); }
-    WString GetItemText(int id) const override { return m_window.GetItemText(id); }
-    void SetItemText(int id, const WString& text) override { m_window.SetItemText(id, text); }
-    IListBox* GetListBox(int id) override { return m_window.GetListBox(id); }
-    void ShowItem(int id, bool show) override { m_window.ShowItem(id, show); }
-    void EnableItem(int id, bool enable) override { m_window.EnableItem(id, enable); }
-    int ShowMessageBox(const WString& text, const WString& caption, unsigned style) override {
-        return m_window.ShowMessageBox(text, caption, style);
-    }
-    void SetWizardButtons(unsigned flags) override;
 
 private:
     // Moves to the page `index`, creating its window on first use. A page that refuses to be
@@ -129,7 +128,7 @@ private:
     void Close(int result);
 
     CPropertySheet& m_sheet;
-    SimDialog m_window;
+    SimSheetWindow m_window;
     std::vector<std::unique_ptr<SimDialog>> m_pageWindows;
     int m_nActive = -1;
     bool m_bOpen = false;
