@@ -41,6 +41,39 @@ int CPropertyPage::ShowMessageBox(const WString& text, const WString& caption, u
     return m_pWindow ? m_pWindow->ShowMessageBox(text, caption, style) : 0;
 }
 
+void CPropertyPage::OnTimer(std::uintptr_t) {}
+
+bool CPropertyPage::OnPrivateMessage(unsigned, std::uintptr_t, std::intptr_t, std::intptr_t&) {
+    return false;
+}
+
+std::uintptr_t CPropertyPage::SetTimer(std::uintptr_t id, unsigned milliseconds) {
+    return m_pWindow ? m_pWindow->SetTimer(id, milliseconds) : 0;
+}
+
+bool CPropertyPage::KillTimer(std::uintptr_t id) {
+    return m_pWindow != nullptr && m_pWindow->KillTimer(id);
+}
+
+std::intptr_t CPropertyPage::SendPrivateMessage(unsigned message, std::uintptr_t wParam,
+                                                std::intptr_t lParam) {
+    return m_pWindow ? m_pWindow->SendPrivateMessage(message, wParam, lParam) : 0;
+}
+
+bool CPropertyPage::PostPrivateMessage(unsigned message, std::uintptr_t wParam,
+                                       std::intptr_t lParam) {
+    return m_pWindow != nullptr && m_pWindow->PostPrivateMessage(message, wParam, lParam);
+}
+
+ISheetWindow* CPropertyPage::GetSheetWindow() const {
+    return m_pSheet ? m_pSheet->GetWindow() : nullptr;
+}
+
+bool CPropertyPage::EndWizardAsCancel() {
+    ISheetWindow* sheet = GetSheetWindow();
+    return sheet != nullptr && sheet->PostButtonPress(WizardButton::Cancel);
+}
+
 CPropertySheet::CPropertySheet(const WString& caption, ParentWindow parent, int selectPage)
     : m_strCaption(caption), m_pParent(parent), m_nStartPage(selectPage) {}
 

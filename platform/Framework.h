@@ -76,14 +76,33 @@ public:
     virtual int OnWizardNext() { return 0; }
     // Finish pressed: true lets the sheet close.
     virtual bool OnWizardFinish() { return true; }
-    // Cancel pressed: true lets the sheet close.
+    // Cancel pressed, or the sheet asked to close in any other way (its close box, Alt+F4,
+    // Escape): true lets the sheet close.
     virtual bool OnQueryCancel() { return true; }
+    // A tick of one of the page's timers.
+    virtual void OnTimer(std::uintptr_t id);
+    // One of the page's own messages (kFirstPrivateMessage and above). True when the page
+    // handled it; `result` is then the answer to the sender.
+    virtual bool OnPrivateMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                                  std::intptr_t& result);
 
     // Transfers between members and controls: true reads the controls into the members.
     bool UpdateData(bool saveAndValidate);
     // Sets the sheet's wizard buttons.
     void SetWizardButtons(unsigned flags);
     int ShowMessageBox(const WString& text, const WString& caption, unsigned style);
+    // The page window's timers and own messages (see IDialogWindow); they fail when the page
+    // has no window.
+    std::uintptr_t SetTimer(std::uintptr_t id, unsigned milliseconds);
+    bool KillTimer(std::uintptr_t id);
+    std::intptr_t SendPrivateMessage(unsigned message, std::uintptr_t wParam = 0,
+                                     std::intptr_t lParam = 0);
+    bool PostPrivateMessage(unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+    // Ends the wizard the way Cancel does: the sheet is asked to press Cancel once the current
+    // message is done, and the active page's OnQueryCancel has the last word.
+    bool EndWizardAsCancel();
+    // The sheet's own window, or null when the sheet is not shown.
+    ISheetWindow* GetSheetWindow() const;
 
     CPropertySheet* GetSheet() const { return m_pSheet; }
     IDialogWindow* GetWindow() const { return m_pWindow; }

@@ -3,6 +3,8 @@
 // keeps the same state in memory for the headless tests.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/Text.h"
 
 // Values shared with the platform's own constants (the win32 back end checks that they agree).
@@ -60,11 +62,31 @@ public:
     virtual void EnableItem(int id, bool enable) = 0;
     // A modal message box owned by this window; returns the button the user chose.
     virtual int ShowMessageBox(const WString& text, const WString& caption, unsigned style) = 0;
+
+    // A timer of this window: every `milliseconds` the window's thread gets a tick for `id`.
+    // As on Windows, only the thread that owns the window may start one. Returns the timer's
+    // id, 0 when it could not be started.
+    virtual std::uintptr_t SetTimer(std::uintptr_t id, unsigned milliseconds) = 0;
+    virtual bool KillTimer(std::uintptr_t id) = 0;
+
+    // A message of the window's own (kFirstPrivateMessage and above), delivered on the thread
+    // that owns the window. Send waits until it has been handled, from any thread, and returns
+    // the handler's result; Post only queues it and tells whether that worked.
+    virtual std::intptr_t SendPrivateMessage(unsigned message, std::uintptr_t wParam,
+                                             std::intptr_t lParam) = 0;
+    virtual bool PostPrivateMessage(unsigned message, std::uintptr_t wParam,
+                                    std::intptr_t lParam) = 0;
 };
+
+// The first message number a window may define for itself (WM_USER).
+constexpr unsigned kFirstPrivateMessage = 0x0400;
 
 // The sheet window of a wizard.
 class ISheetWindow : public IDialogWindow {
 public:
     // Which of Back, Next and Finish are offered (WizardButtonFlags).
     virtual void SetWizardButtons(unsigned flags) = 0;
+    // Queues a press of one of the sheet's buttons, handled as if the user had pressed it once
+    // the current message is done (PSM_PRESSBUTTON, posted).
+    virtual bool PostButtonPress(WizardButton button) = 0;
 };

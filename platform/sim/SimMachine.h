@@ -2,8 +2,11 @@
 // user who answers message boxes and drives modal wizards. Tests reset it before each case.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,28 @@ class SimSheet;
 
 constexpr unsigned kCodePageChinese = 936;
 constexpr unsigned kCodePageWestern = 1252;
+
+// Platform operations a test can make fail (the spooler keeps refusals of its own, and the
+// print UI and the devices are configured in SimPrintUI.h and SimDevices.h).
+enum class Operation {
+    CreateEvent,        // CreateEventW
+    CreateThread,       // CreateThread
+    SetTimer,           // SetTimer
+    PostMessage,        // PostMessageW to a page
+    OpenFile,           // CreateFileW of a file for reading
+    ListUsbPrinters,    // SetupDiGetClassDevsW
+    UsbInterfacePath,   // SetupDiGetDeviceInterfaceDetailW
+    LocateDeviceRoot,   // CM_Locate_DevNodeW (the error is the CONFIGRET)
+    ReenumerateDevices, // CM_Reenumerate_DevNode (the error is the CONFIGRET)
+    UpdateDeviceDriver, // UpdateDriverForPlugAndPlayDevicesW
+};
+
+// Fail every call of an operation from now on, not only one of them.
+constexpr unsigned kEveryTime = 0;
+
+// How long (real time) a simulated wait without a time-out may block before the machine
+// gives up on it and counts a hang, so that a test fails instead of hanging.
+constexpr unsigned long kHangLimitMs = 20000;
 
 struct MessageBoxRecord {
     WString ownerCaption; // empty for a box without owner
@@ -40,8 +65,8 @@ public:
     bool ReadFile(const WString& path, std::string& bytes) const;
     void DeleteFile(const WString& path);
 
-    // Message boxes shown so far, and who answers them (default: the OK button).
-    std::vector<MessageBoxRecord> messageBoxes;
+    // Who answers message boxes (default: the OK button). Called on the thread that shows
+    // the box.
     std::function<int(const MessageBoxRecord&)> answerMessageBox;
 
     // Calls made to register the common control classes.
@@ -53,14 +78,55 @@ public:
     std::function<bool(SimSheet&)> user;
     int abandonedSheets = 0;
 
-    // Records a message box and returns the user's answer.
+    // Records a message box and returns the user's answer. Any thread may show one.
     int ShowMessageBox(const MessageBoxRecord& box);
+    std::vector<MessageBoxRecord> MessageBoxes() const;
+
+    // Simulated time in milliseconds. Sleeping and timed waits move it on; nothing really
+    // waits for it.
+    std::atomic<unsigned long long> clockMs{0};
+    // Called on the sleeping thread each time a thread sleeps, after the clock moved on.
+    std::function<void(unsigned long milliseconds)> onSleep;
+
+    // Makes `operation` fail with `error`: every time from now on, or only the nth time from
+    // now (1: the next call). A new failure of the same operation replaces the earlier one.
+    void Fail(Operation operation, unsigned long error, unsigned nthCall = kEveryTime);
+    // Whether this call of `operation` fails, and with which error.
+    bool TakeFailure(Operation operation, unsigned long& error);
+    bool TakeFailure(Operation operation);
+
+    // Worker threads: each runs on a real thread. Handles of events and threads are counted so
+    // a test can tell that the program closed what it opened.
+    using ThreadBody = std::function<void()>;
+    // Starts a thread and returns its record (owned by the machine until Reset).
+    struct ThreadRecord;
+    ThreadRecord* StartThread(ThreadBody body);
+    static bool WaitForThread(ThreadRecord& thread);
+    static bool IsThreadRunning(const ThreadRecord& thread);
+    int RunningThreads() const { return m_nRunningThreads.load(); }
+    // Waits until every thread started so far has ended (bounded by kHangLimitMs each).
+    void JoinThreads();
+    std::atomic<int> openEvents{0};
+    std::atomic<int> openThreadHandles{0};
+    // Waits that blocked past kHangLimitMs; each one is a hang the program would have had.
+    std::atomic<int> hangs{0};
 
 private:
+    struct Failure {
+        unsigned long error = 0;
+        unsigned nthCall = kEveryTime;
+        unsigned callsSeen = 0;
+    };
+
     Machine();
     static WString FileKey(const WString& path);
 
+    mutable std::mutex m_mutex; // guards the files, the boxes, the failures and the threads
     std::map<WString, std::string> m_files;
+    std::vector<MessageBoxRecord> m_messageBoxes;
+    std::map<Operation, Failure> m_failures;
+    std::vector<std::unique_ptr<ThreadRecord>> m_threads;
+    std::atomic<int> m_nRunningThreads{0};
 };
 
 } // namespace sim

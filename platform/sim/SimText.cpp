@@ -82,4 +82,8 @@ std::string ToUtf8(const WString& text) {
     }
     return out;
 }
+
+WString ToWString(long long number) {
+    return FromUtf8(std::to_string(number));
+}
 } // namespace sim

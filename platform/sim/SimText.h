@@ -8,4 +8,6 @@
 namespace sim {
 WString FromUtf8(const std::string& text);
 std::string ToUtf8(const WString& text);
+// A number in decimal digits.
+WString ToWString(long long number);
 } // namespace sim

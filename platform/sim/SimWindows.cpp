@@ -4,6 +4,7 @@
 #include "platform/sim/SimWindows.h"
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 #include "platform/sim/SimMachine.h"
@@ -14,6 +15,8 @@ namespace sim {
 namespace {
 constexpr int kForward = 1;
 constexpr int kBackward = -1;
+// How often the modal loop looks for work while a worker thread runs (real time).
+constexpr unsigned long kWorkerPollMs = 1;
 // Ids of the sheet's buttons, all present from the start.
 const int kSheetButtons[] = {kBackButton, kNextButton, kFinishButton, kCancelButton, kHelpButton};
 
@@ -151,8 +154,17 @@ WString SimDialog::GetItemText(int id) const {
 void SimDialog::SetItemText(int id, const WString& text) {
     auto it = m_items.find(id);
     if (it != m_items.end()) {
-        it->second.text = text;
+        SimItem& item = it->second;
+        item.text = text;
+        if (item.shown.empty() || item.shown.back() != text) {
+            item.shown.push_back(text);
+        }
     }
+}
+
+std::vector<WString> SimDialog::TextsShown(int id) const {
+    auto it = m_items.find(id);
+    return it == m_items.end() ? std::vector<WString>() : it->second.shown;
 }
 
 IListBox* SimDialog::GetListBox(int id) {
@@ -188,6 +200,43 @@ int SimDialog::ShowMessageBox(const WString& text, const WString& caption, unsig
     return Machine::Get().ShowMessageBox({m_strCaption, text, caption, style});
 }
 
+std::uintptr_t SimDialog::SetTimer(std::uintptr_t id, unsigned) {
+    // As on Windows, a thread cannot start a timer on another thread's window.
+    if (m_pSheet == nullptr || !m_pSheet->OnSheetThread() ||
+        Machine::Get().TakeFailure(Operation::SetTimer)) {
+        return 0;
+    }
+    return m_pSheet->SetTimer(m_pPage, id);
+}
+
+bool SimDialog::KillTimer(std::uintptr_t id) {
+    return m_pSheet != nullptr && m_pSheet->OnSheetThread() && m_pSheet->KillTimer(m_pPage, id);
+}
+
+std::intptr_t SimDialog::SendPrivateMessage(unsigned message, std::uintptr_t wParam,
+                                            std::intptr_t lParam) {
+    CPropertyPage* page = m_pPage;
+    if (m_pSheet == nullptr || page == nullptr) {
+        return 0;
+    }
+    return m_pSheet->Send([page, message, wParam, lParam] {
+        std::intptr_t result = 0;
+        return page->OnPrivateMessage(message, wParam, lParam, result) ? result : 0;
+    });
+}
+
+bool SimDialog::PostPrivateMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    CPropertyPage* page = m_pPage;
+    if (m_pSheet == nullptr || page == nullptr ||
+        Machine::Get().TakeFailure(Operation::PostMessage)) {
+        return false;
+    }
+    return m_pSheet->Post([page, message, wParam, lParam] {
+        std::intptr_t result = 0;
+        page->OnPrivateMessage(message, wParam, lParam, result);
+    });
+}
+
 // --- sheet ---
 
 SimSheetWindow::SimSheetWindow(const WString& caption) : SimDialog(caption) {
@@ -197,6 +246,11 @@ SimSheetWindow::SimSheetWindow(const WString& caption) : SimDialog(caption) {
     // Until a page says otherwise: Back and Next, no Finish. Help shows, as the framework's
     // sheet offers it when the application handles Help; the wizard hides it itself.
     ShowItem(kFinishButton, false);
+}
+
+bool SimSheetWindow::PostButtonPress(WizardButton button) {
+    SimSheet* sheet = m_pSheet;
+    return sheet != nullptr && sheet->Post([sheet, button] { sheet->Press(button); });
 }
 
 void SimSheetWindow::SetWizardButtons(unsigned flags) {
@@ -221,6 +275,12 @@ void SimSheet::Open() {
     }
     m_pageWindows.resize(static_cast<std::size_t>(m_sheet.GetPageCount()));
     m_bOpen = true;
+    m_uiThread = std::this_thread::get_id();
+    m_window.SetHost(this, nullptr);
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_bAcceptingWork = true;
+    }
     m_sheet.AttachWindow(&m_window);
     Activate(m_sheet.GetStartPage(), kForward);
     m_sheet.OnInitDialog();
@@ -232,6 +292,19 @@ void SimSheet::Close(int result) {
     }
     m_bOpen = false;
     m_nResult = result;
+    m_timers.clear();
+    {
+        // The window is gone: what was queued is never handled, and a waiting sender gets 0.
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_bAcceptingWork = false;
+        for (Work& work : m_queue) {
+            if (work.done) {
+                *work.done = true;
+            }
+        }
+        m_queue.clear();
+    }
+    m_queueChanged.notify_all();
     for (int i = 0; i < m_sheet.GetPageCount(); ++i) {
         m_sheet.GetPage(i)->AttachWindow(nullptr);
     }
@@ -276,6 +349,7 @@ void SimSheet::Activate(int index, int direction) {
                 throw std::logic_error("simulated sheet: page without a dialog template");
             }
             window = std::make_unique<SimDialog>(*dialog);
+            window->SetHost(this, page);
             page->AttachWindow(window.get());
             page->OnInitDialog();
         }
@@ -331,17 +405,159 @@ bool SimSheet::Press(WizardButton button) {
     return false;
 }
 
+bool SimSheet::RequestClose(CloseRequest) {
+    if (!m_bOpen) {
+        return false;
+    }
+    if (ActivePage()->OnQueryCancel()) {
+        Close(SheetCancelled);
+    }
+    return !m_bOpen;
+}
+
+std::intptr_t SimSheet::Send(const std::function<std::intptr_t()>& work) {
+    if (OnSheetThread()) {
+        return m_bOpen ? work() : 0;
+    }
+    auto result = std::make_shared<std::intptr_t>(0);
+    auto done = std::make_shared<bool>(false);
+    std::unique_lock<std::mutex> lock(m_queueMutex);
+    if (!m_bAcceptingWork) {
+        return 0;
+    }
+    m_queue.push_back({work, result, done});
+    m_queueChanged.notify_all();
+    if (!m_queueChanged.wait_for(lock, std::chrono::milliseconds(kHangLimitMs),
+                                 [&] { return *done; })) {
+        ++Machine::Get().hangs;
+        return 0;
+    }
+    return *result;
+}
+
+bool SimSheet::Post(const std::function<void()>& work) {
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        if (!m_bAcceptingWork) {
+            return false;
+        }
+        m_queue.push_back({[work] {
+                               work();
+                               return std::intptr_t(0);
+                           },
+                           nullptr, nullptr});
+    }
+    m_queueChanged.notify_all();
+    return true;
+}
+
+bool SimSheet::DispatchOne() {
+    Work work;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        if (m_queue.empty()) {
+            return false;
+        }
+        work = std::move(m_queue.front());
+        m_queue.pop_front();
+    }
+    const std::intptr_t result = work.run();
+    if (work.done) {
+        {
+            std::lock_guard<std::mutex> lock(m_queueMutex);
+            *work.result = result;
+            *work.done = true;
+        }
+        m_queueChanged.notify_all();
+    }
+    return true;
+}
+
+void SimSheet::WaitForWork(unsigned long milliseconds) {
+    std::unique_lock<std::mutex> lock(m_queueMutex);
+    m_queueChanged.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                            [this] { return !m_queue.empty(); });
+}
+
+std::uintptr_t SimSheet::SetTimer(CPropertyPage* page, std::uintptr_t id) {
+    for (const Timer& timer : m_timers) {
+        if (timer.page == page && timer.id == id) {
+            return id;
+        }
+    }
+    m_timers.push_back({page, id});
+    return id;
+}
+
+bool SimSheet::KillTimer(CPropertyPage* page, std::uintptr_t id) {
+    auto it = std::find_if(m_timers.begin(), m_timers.end(), [&](const Timer& timer) {
+        return timer.page == page && timer.id == id;
+    });
+    if (it == m_timers.end()) {
+        return false;
+    }
+    m_timers.erase(it);
+    return true;
+}
+
+bool SimSheet::TickTimers() {
+    if (m_timers.empty()) {
+        return false;
+    }
+    // A handler may start or kill timers, so tick a copy.
+    const std::vector<Timer> timers = m_timers;
+    for (const Timer& timer : timers) {
+        ++m_nTimerTicks;
+        timer.page->OnTimer(timer.id);
+        if (!m_bOpen) {
+            break;
+        }
+    }
+    return true;
+}
+
 } // namespace sim
 
+// The modal loop: the queue first, then the timers; the simulated user gets a turn only when
+// the wizard has settled (no work queued, no worker running, no timer running), as a user who
+// waits for the wizard. A wizard that never settles is a hang: the loop gives up on it.
 int RunModalSheet(CPropertySheet& sheet) {
+    using Clock = std::chrono::steady_clock;
     sim::SimSheet window(sheet);
     window.Open();
     sim::Machine& machine = sim::Machine::Get();
+    Clock::time_point lastProgress = Clock::now();
+    int idleTicks = 0;
+    const auto giveUp = [&] {
+        ++machine.hangs;
+        window.Abandon();
+    };
     while (window.IsOpen()) {
+        if (window.DispatchOne()) {
+            lastProgress = Clock::now();
+            idleTicks = 0;
+            continue;
+        }
+        if (machine.RunningThreads() > 0) {
+            window.TickTimers();
+            window.WaitForWork(sim::kWorkerPollMs);
+            if (Clock::now() - lastProgress > std::chrono::milliseconds(sim::kHangLimitMs)) {
+                giveUp();
+            }
+            continue;
+        }
+        if (window.TickTimers()) {
+            if (++idleTicks > sim::kMaxIdleTicks) {
+                giveUp();
+            }
+            continue;
+        }
         if (!machine.user || !machine.user(window)) {
             ++machine.abandonedSheets;
             window.Abandon();
         }
+        lastProgress = Clock::now();
+        idleTicks = 0;
     }
     return window.Result();
 }

@@ -3,8 +3,14 @@
 // its texts and the buttons, and presses buttons.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/Framework.h"
@@ -45,9 +51,12 @@ private:
     int m_nSelection = kListBoxError;
 };
 
+class SimSheet;
+
 // One item of a simulated dialog.
 struct SimItem {
     WString text;
+    std::vector<WString> shown; // every text it showed, in order, repeats left out
     bool visible = true;
     bool enabled = true;
     std::unique_ptr<SimListBox> listBox;
@@ -67,15 +76,33 @@ public:
     int ShowMessageBox(const WString& text, const WString& caption, unsigned style) override;
     // A page has no wizard buttons of its own: the pages set them through the sheet.
     void SetWizardButtons(unsigned) override {}
+    bool PostButtonPress(WizardButton) override { return false; }
+    // Timers and own messages go through the sheet's queue (see SimSheet).
+    std::uintptr_t SetTimer(std::uintptr_t id, unsigned milliseconds) override;
+    bool KillTimer(std::uintptr_t id) override;
+    std::intptr_t SendPrivateMessage(unsigned message, std::uintptr_t wParam,
+                                     std::intptr_t lParam) override;
+    bool PostPrivateMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
 
     const WString& Caption() const { return m_strCaption; }
     bool IsItemVisible(int id) const;
     bool IsItemEnabled(int id) const;
+    // Every text the item showed, in order, consecutive repeats left out.
+    std::vector<WString> TextsShown(int id) const;
+
+    // The sheet and page the window belongs to.
+    void SetHost(SimSheet* sheet, CPropertyPage* page) {
+        m_pSheet = sheet;
+        m_pPage = page;
+    }
 
 protected:
     // A window with no items yet.
     explicit SimDialog(const WString& caption) : m_strCaption(caption) {}
     void AddItem(int id, bool visible);
+
+    SimSheet* m_pSheet = nullptr;
+    CPropertyPage* m_pPage = nullptr;
 
 private:
     const WString m_strCaption;
@@ -87,12 +114,20 @@ class SimSheetWindow : public SimDialog {
 public:
     explicit SimSheetWindow(const WString& caption);
     void SetWizardButtons(unsigned flags) override;
+    bool PostButtonPress(WizardButton button) override;
     // Enabled, and visible so that a user can reach it.
     bool IsButtonEnabled(int id) const { return IsItemVisible(id) && IsItemEnabled(id); }
 };
 
 // How a modal run ended when the simulated user walked away.
 constexpr int SheetAbandoned = -2;
+
+// The ways a user can ask a sheet to close besides its Cancel button. All of them reach the
+// active page as a query to cancel, whether or not the Cancel button is enabled.
+enum class CloseRequest { CloseBox, AltF4, Escape };
+
+// Timer ticks in a row, with nothing else happening, after which the loop counts a hang.
+constexpr int kMaxIdleTicks = 1000;
 
 class SimSheet {
 public:
@@ -119,8 +154,36 @@ public:
     // Presses a button as a user does: a hidden or disabled button does nothing. Returns
     // whether the press was taken.
     bool Press(WizardButton button);
+    // Asks the sheet to close by its close box, Alt+F4 or Escape. Returns whether it closed.
+    bool RequestClose(CloseRequest how);
+
+    // The window's message queue, as the modal loop works through it. Send and Post may be
+    // called from any thread; Send from the sheet's own thread runs the work at once, from
+    // another it waits until the loop has run it (0 when the sheet is gone).
+    std::intptr_t Send(const std::function<std::intptr_t()>& work);
+    bool Post(const std::function<void()>& work);
+    bool OnSheetThread() const { return std::this_thread::get_id() == m_uiThread; }
+    // Runs the oldest queued work; false when the queue is empty.
+    bool DispatchOne();
+    // Waits up to `milliseconds` of real time for queued work.
+    void WaitForWork(unsigned long milliseconds);
+    // Gives every running timer one tick; false when none runs.
+    bool TickTimers();
+    int TimerTicks() const { return m_nTimerTicks; }
+    std::uintptr_t SetTimer(CPropertyPage* page, std::uintptr_t id);
+    bool KillTimer(CPropertyPage* page, std::uintptr_t id);
 
 private:
+    struct Work {
+        std::function<std::intptr_t()> run;
+        std::shared_ptr<std::intptr_t> result; // set when a sender waits for it
+        std::shared_ptr<bool> done;
+    };
+    struct Timer {
+        CPropertyPage* page = nullptr;
+        std::uintptr_t id = 0;
+    };
+
     // Moves to the page `index`, creating its window on first use. A page that refuses to be
     // shown is skipped in the direction of travel.
     void Activate(int index, int direction);
@@ -133,6 +196,14 @@ private:
     int m_nActive = -1;
     bool m_bOpen = false;
     int m_nResult = 0;
+
+    std::thread::id m_uiThread;
+    std::mutex m_queueMutex;
+    std::condition_variable m_queueChanged;
+    std::deque<Work> m_queue;
+    bool m_bAcceptingWork = false;
+    std::vector<Timer> m_timers;
+    std::atomic<int> m_nTimerTicks{0};
 };
 
 } // namespace sim

@@ -48,7 +48,20 @@ LRESULT PageNotification(CPropertyPage& page, UINT code, bool& handled) {
     }
 }
 
-INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
+// A page's own messages (WM_USER up to WM_APP), with the answer for the sender.
+INT_PTR PrivateMessage(HWND hwnd, CPropertyPage& page, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message < WM_USER || message >= WM_APP) {
+        return FALSE;
+    }
+    std::intptr_t result = 0;
+    if (!page.OnPrivateMessage(message, wParam, lParam, result)) {
+        return FALSE;
+    }
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         const auto* sheetPage = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
         auto* host = reinterpret_cast<PageHost*>(sheetPage->lParam);
@@ -71,13 +84,16 @@ INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
         }
         return handled ? TRUE : FALSE;
     }
+    case WM_TIMER:
+        host->page->OnTimer(wParam);
+        return FALSE;
     case WM_DESTROY:
         host->page->AttachWindow(nullptr);
         host->window.reset();
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         return FALSE;
     default:
-        return FALSE;
+        return PrivateMessage(hwnd, *host->page, message, wParam, lParam);
     }
 }
 

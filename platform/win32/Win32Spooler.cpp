@@ -1,4 +1,5 @@
 // The print spooler on Windows: winspool calls behind the functions of platform/Spooler.h.
+// winspool.drv is no KnownDLL, so it is loaded from the system directory when first needed.
 #include "platform/Spooler.h"
 
 #include "platform/TwoCallSizing.h"
@@ -7,7 +8,17 @@
 
 #include <winspool.h>
 
+#include "platform/win32/SystemLibrary.h"
+
 namespace {
+
+// Calls one spooler function by name; when winspool cannot be had, the call fails as the
+// function itself fails, with the loader's error as the last error.
+template <class Function, class... Arguments>
+BOOL CallSpooler(const char* name, Arguments... arguments) {
+    Function* function = SpoolerLibrary().Get<Function>(name);
+    return function != nullptr ? function(arguments...) : FALSE;
+}
 
 constexpr DWORD kPrinterInfoLevel = 2; // PRINTER_INFO_2W
 constexpr DWORD kPortInfoLevel = 2;    // PORT_INFO_2W
@@ -61,8 +72,9 @@ HANDLE AsHandle(void* printer) {
 bool SpoolerEnumPrinters(std::vector<WString>& names) {
     return EnumerateNames(
         [](BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) {
-            return EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel, buffer, size,
-                                 needed, returned);
+            return CallSpooler<decltype(EnumPrintersW)>("EnumPrintersW", PRINTER_ENUM_LOCAL,
+                                                        nullptr, kPrinterInfoLevel, buffer, size,
+                                                        needed, returned);
         },
         &PRINTER_INFO_2W::pPrinterName, names);
 }
@@ -70,14 +82,16 @@ bool SpoolerEnumPrinters(std::vector<WString>& names) {
 bool SpoolerEnumPorts(std::vector<WString>& names) {
     return EnumerateNames(
         [](BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) {
-            return EnumPortsW(nullptr, kPortInfoLevel, buffer, size, needed, returned);
+            return CallSpooler<decltype(EnumPortsW)>("EnumPortsW", nullptr, kPortInfoLevel, buffer,
+                                                     size, needed, returned);
         },
         &PORT_INFO_2W::pPortName, names);
 }
 
 bool SpoolerDeletePrinterDriver(const WChar* driverName) {
-    return DeletePrinterDriverExW(nullptr, nullptr, const_cast<LPWSTR>(driverName),
-                                  DPD_DELETE_ALL_FILES, kAnyDriverVersion) != FALSE;
+    return CallSpooler<decltype(DeletePrinterDriverExW)>(
+               "DeletePrinterDriverExW", nullptr, nullptr, const_cast<LPWSTR>(driverName),
+               DPD_DELETE_ALL_FILES, kAnyDriverVersion) != FALSE;
 }
 
 CPrinterHandle::~CPrinterHandle() {
@@ -89,8 +103,9 @@ bool CPrinterHandle::Open(const WChar* printerName, PrinterAccess access) {
     Close();
     PRINTER_DEFAULTSW fullControl = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE opened = nullptr;
-    if (!OpenPrinterW(const_cast<LPWSTR>(printerName), &opened,
-                      access == PrinterAccess::AllAccess ? &fullControl : nullptr)) {
+    if (!CallSpooler<decltype(OpenPrinterW)>(
+            "OpenPrinterW", const_cast<LPWSTR>(printerName), &opened,
+            access == PrinterAccess::AllAccess ? &fullControl : nullptr)) {
         return false;
     }
     m_hPrinter = opened;
@@ -98,12 +113,14 @@ bool CPrinterHandle::Open(const WChar* printerName, PrinterAccess access) {
 }
 
 bool CPrinterHandle::Purge() {
-    return IsOpen() && SetPrinterW(AsHandle(m_hPrinter), kCommandOnlyLevel, nullptr,
-                                   PRINTER_CONTROL_PURGE) != FALSE;
+    return IsOpen() && CallSpooler<decltype(SetPrinterW)>(
+                           "SetPrinterW", AsHandle(m_hPrinter), kCommandOnlyLevel, nullptr,
+                           static_cast<DWORD>(PRINTER_CONTROL_PURGE)) != FALSE;
 }
 
 bool CPrinterHandle::Delete() {
-    return IsOpen() && DeletePrinter(AsHandle(m_hPrinter)) != FALSE;
+    return IsOpen() &&
+           CallSpooler<decltype(DeletePrinter)>("DeletePrinter", AsHandle(m_hPrinter)) != FALSE;
 }
 
 // The handle is given up even when ClosePrinter fails: there is nothing sensible left to
@@ -114,5 +131,5 @@ bool CPrinterHandle::Close() {
     }
     HANDLE closing = AsHandle(m_hPrinter);
     m_hPrinter = nullptr;
-    return ClosePrinter(closing) != FALSE;
+    return CallSpooler<decltype(ClosePrinter)>("ClosePrinter", closing) != FALSE;
 }

@@ -18,6 +18,7 @@ static_assert(MbOk == MB_OK && MbIconError == MB_ICONERROR &&
                   MbIconInformation == MB_ICONINFORMATION,
               "message box styles");
 static_assert(kListBoxError == LB_ERR, "list box error");
+static_assert(kFirstPrivateMessage == WM_USER, "first private message");
 
 int Win32ListBox::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
     return static_cast<int>(SendMessageW(m_hWnd, message, wParam, lParam));
@@ -112,6 +113,28 @@ int Win32Dialog::ShowMessageBox(const WString& text, const WString& caption, uns
     return ::MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), style);
 }
 
+std::uintptr_t Win32Dialog::SetTimer(std::uintptr_t id, unsigned milliseconds) {
+    return ::SetTimer(m_hWnd, id, milliseconds, nullptr);
+}
+
+bool Win32Dialog::KillTimer(std::uintptr_t id) {
+    return ::KillTimer(m_hWnd, id) != FALSE;
+}
+
+std::intptr_t Win32Dialog::SendPrivateMessage(unsigned message, std::uintptr_t wParam,
+                                              std::intptr_t lParam) {
+    return SendMessageW(m_hWnd, message, wParam, lParam);
+}
+
+bool Win32Dialog::PostPrivateMessage(unsigned message, std::uintptr_t wParam,
+                                     std::intptr_t lParam) {
+    return PostMessageW(m_hWnd, message, wParam, lParam) != FALSE;
+}
+
 void Win32Dialog::SetWizardButtons(unsigned flags) {
     PropSheet_SetWizButtons(m_hSheet, flags);
+}
+
+bool Win32Dialog::PostButtonPress(WizardButton button) {
+    return PostMessageW(m_hSheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0) != FALSE;
 }

@@ -41,7 +41,13 @@ public:
     void ShowItem(int id, bool show) override;
     void EnableItem(int id, bool enable) override;
     int ShowMessageBox(const WString& text, const WString& caption, unsigned style) override;
+    std::uintptr_t SetTimer(std::uintptr_t id, unsigned milliseconds) override;
+    bool KillTimer(std::uintptr_t id) override;
+    std::intptr_t SendPrivateMessage(unsigned message, std::uintptr_t wParam,
+                                     std::intptr_t lParam) override;
+    bool PostPrivateMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
     void SetWizardButtons(unsigned flags) override;
+    bool PostButtonPress(WizardButton button) override;
 
     HWND Handle() const { return m_hWnd; }
 

@@ -2,8 +2,12 @@
 #include <windows.h>
 
 #include "platform/Framework.h"
+#include "platform/win32/SystemLibrary.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Run elevated from a folder anyone may write to, the program must never load a DLL from
+    // there.
+    RestrictDllSearch();
     CWinApp* app = CWinApp::Current();
     if (app == nullptr) {
         return 1;

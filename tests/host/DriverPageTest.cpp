@@ -69,7 +69,7 @@ TEST_F(DriverPage, ModelWithoutDriverEntryStoresAnEmptyNameSilently) {
     ASSERT_TRUE(Press(WizardButton::Next));
     EXPECT_EQ(Caption(), "卓澜打印机驱动安装步骤3");
     EXPECT_EQ(StoredDriver(), "");
-    EXPECT_TRUE(Machine().messageBoxes.empty());
+    EXPECT_TRUE(Machine().MessageBoxes().empty());
 }
 
 // With no usable catalogue the list stays empty, nothing is selected, and Next goes on
@@ -107,8 +107,8 @@ TEST_F(DriverPage, DriverNameTooLongForTheInstallationIsRefusedWithAMessage) {
     EXPECT_TRUE(Press(WizardButton::Next));
     EXPECT_EQ(Caption(), "卓澜打印机驱动安装步骤2")
         << "the wizard went on with a name it cannot use";
-    ASSERT_EQ(Machine().messageBoxes.size(), 1u);
-    EXPECT_EQ(U8(Machine().messageBoxes[0].caption), "ERROR");
+    ASSERT_EQ(Machine().MessageBoxes().size(), 1u);
+    EXPECT_EQ(U8(Machine().MessageBoxes()[0].caption), "ERROR");
     EXPECT_EQ(StoredDriver(), "");
 
     SelectItem(IDC_STEP3_DRIVERS, "A");

@@ -91,7 +91,7 @@ TEST_F(PortPage, PortNameTooLongForTheInstallationIsRefusedWithAMessage) {
     SelectItem(IDC_STEP2_PORTS, U8(tooLong));
     EXPECT_TRUE(Press(WizardButton::Next));
     EXPECT_EQ(Caption(), "卓澜打印机驱动安装步骤3");
-    ASSERT_EQ(Machine().messageBoxes.size(), 1u);
+    ASSERT_EQ(Machine().MessageBoxes().size(), 1u);
     EXPECT_EQ(StoredPort(), "");
 }
 

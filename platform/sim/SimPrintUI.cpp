@@ -1,0 +1,161 @@
+// The simulated rundll32 and print UI, and the host build's platform/Process.h on them.
+#include "platform/sim/SimPrintUI.h"
+
+#include "platform/Process.h"
+#include "platform/sim/PrintUICommand.h"
+#include "platform/sim/SimSpooler.h"
+#include "platform/sim/SimText.h"
+
+namespace sim {
+
+const WChar kSystemDirectory[] = WTEXT("C:\\Windows\\system32\\");
+
+namespace {
+const WChar kRundll32[] = WTEXT("rundll32.exe");
+// rundll32 hands the print UI the text after its entry point's name.
+const WChar kPrintUIEntry[] = WTEXT("PRINTUI.DLL,PrintUIEntry");
+// The name a second printer of the same name gets, as the print UI numbers copies.
+const WChar kCopyOpening[] = WTEXT(" (Copy ");
+const WChar kCopyClosing[] = WTEXT(")");
+
+bool StartsWith(const WString& text, const WString& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The first free name among the printer's own and its numbered copies.
+WString FreePrinterName(const Spooler& spooler, const WString& name) {
+    WString candidate = name;
+    for (int copy = 1; spooler.FindPrinter(candidate); ++copy) {
+        candidate = name + kCopyOpening + ToWString(copy) + kCopyClosing;
+    }
+    return candidate;
+}
+
+} // namespace
+
+PrintUI& PrintUI::Get() {
+    static PrintUI printUI;
+    return printUI;
+}
+
+void PrintUI::Reset() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bRundll32Present = true;
+    m_bFailStarts = false;
+    m_nStartError = 0;
+    m_nFailNth = 0;
+    m_nStartsSeen = 0;
+    m_outcome = CommandOutcome::Runs;
+    m_launches.clear();
+    m_testPages.clear();
+    onLaunch = nullptr;
+    commandMs = 0;
+}
+
+void PrintUI::FailStarts(unsigned long error, unsigned nthStart) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bFailStarts = true;
+    m_nStartError = error;
+    m_nFailNth = nthStart;
+    m_nStartsSeen = 0;
+}
+
+void PrintUI::SetOutcome(CommandOutcome outcome) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_outcome = outcome;
+}
+
+void PrintUI::RemoveRundll32() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bRundll32Present = false;
+}
+
+std::vector<ProgramLaunch> PrintUI::Launches() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_launches;
+}
+
+int PrintUI::TestPages(const WString& printer) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_testPages.find(printer);
+    return it == m_testPages.end() ? 0 : it->second;
+}
+
+bool PrintUI::TakeStartFailure(unsigned long& error) {
+    if (!m_bFailStarts) {
+        return false;
+    }
+    ++m_nStartsSeen;
+    if (m_nFailNth != kEveryTime && m_nStartsSeen != m_nFailNth) {
+        return false;
+    }
+    error = m_nStartError;
+    return true;
+}
+
+bool PrintUI::Run(const WChar* program, const WChar* parameters, unsigned long waitMs,
+                  unsigned long& error) {
+    Machine& machine = Machine::Get();
+    ProgramLaunch launch{WString(kSystemDirectory) + program, parameters, waitMs,
+                         machine.clockMs.load(), false};
+    CommandOutcome outcome = CommandOutcome::Runs;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const bool present = m_bRundll32Present && WString(program) == kRundll32;
+        if (!present) {
+            error = kErrorFileNotFound;
+        }
+        launch.started = present && !TakeStartFailure(error);
+        outcome = m_outcome;
+        m_launches.push_back(launch);
+    }
+    if (onLaunch) {
+        onLaunch(launch);
+    }
+    if (!launch.started) {
+        return false;
+    }
+    if (outcome == CommandOutcome::RunsPastWait) {
+        machine.clockMs += waitMs;
+        return true;
+    }
+    machine.clockMs += commandMs < waitMs ? commandMs : waitMs;
+    if (outcome == CommandOutcome::Runs) {
+        Carry(parameters);
+    }
+    return true;
+}
+
+void PrintUI::Carry(const WString& parameters) {
+    PrintUICommand command;
+    if (!StartsWith(parameters, kPrintUIEntry) ||
+        !ParsePrintUICommand(parameters.substr(std::char_traits<WChar>::length(kPrintUIEntry)),
+                             command)) {
+        return;
+    }
+    Spooler& spooler = Spooler::Get();
+    if (command.install) {
+        std::string inf;
+        if (command.printer.empty() || command.model.empty() ||
+            !Machine::Get().ReadFile(command.infFile, inf)) {
+            return;
+        }
+        if (!spooler.HasDriver(command.model)) {
+            spooler.AddDriver(command.model);
+        }
+        spooler.AddPrinter(FreePrinterName(spooler, command.printer), command.port, command.model);
+    } else if (command.setDefault) {
+        spooler.SetDefaultPrinter(command.printer);
+    } else if (command.testPage && spooler.FindPrinter(command.printer)) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_testPages[command.printer];
+    }
+}
+
+} // namespace sim
+
+bool RunSystemProgram(const WChar* program, const WChar* parameters, unsigned long waitMs,
+                      unsigned long& error) {
+    error = 0;
+    return sim::PrintUI::Get().Run(program, parameters, waitMs, error);
+}

@@ -1,0 +1,65 @@
+// Loading system DLLs from the system directory only.
+#include "platform/win32/SystemLibrary.h"
+
+namespace {
+const wchar_t kKernel32[] = L"kernel32.dll";
+const char kSetDefaultDllDirectories[] = "SetDefaultDllDirectories";
+const wchar_t kPathSeparator[] = L"\\";
+const wchar_t kNoDirectory[] = L"";
+
+using SetDefaultDllDirectoriesFunction = BOOL WINAPI(DWORD);
+} // namespace
+
+void RestrictDllSearch() {
+    // Windows 8, and Windows 7 with its DLL-search update, can leave everything but the
+    // system directory out of the search.
+    HMODULE kernel = GetModuleHandleW(kKernel32);
+    auto* setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction*>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, kSetDefaultDllDirectories)));
+    if (setDefault != nullptr) {
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+    SetDllDirectoryW(kNoDirectory);
+}
+
+bool SystemDirectoryPath(const wchar_t* file, std::wstring& path) {
+    wchar_t directory[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return false;
+    }
+    path.assign(directory, length).append(kPathSeparator).append(file);
+    return true;
+}
+
+FARPROC CSystemLibrary::Find(const char* name) {
+    HMODULE module = m_module.load();
+    if (module == nullptr) {
+        std::wstring path;
+        if (!SystemDirectoryPath(m_fileName, path)) {
+            return nullptr;
+        }
+        module = LoadLibraryW(path.c_str());
+        if (module == nullptr) {
+            return nullptr;
+        }
+        // Two threads may both have loaded it: the module stays loaded either way.
+        m_module.store(module);
+    }
+    return GetProcAddress(module, name);
+}
+
+CSystemLibrary& SpoolerLibrary() {
+    static CSystemLibrary library(L"winspool.drv");
+    return library;
+}
+
+CSystemLibrary& DeviceInstallLibrary() {
+    static CSystemLibrary library(L"newdev.dll");
+    return library;
+}
+
+CSystemLibrary& ConfigManagerLibrary() {
+    static CSystemLibrary library(L"cfgmgr32.dll");
+    return library;
+}

@@ -1,0 +1,39 @@
+// System DLLs that Windows does not always take from the system directory (they are no
+// KnownDLLs): loaded from there by full path the first time they are needed, never through the
+// search path, where a DLL planted beside the program could be found first.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+// Narrows the process's DLL search to the system directory where Windows offers that, and
+// takes the current directory out of it everywhere. Called first thing at start-up.
+void RestrictDllSearch();
+
+// The full path of `file` in the system directory; false when the system will not tell it.
+bool SystemDirectoryPath(const wchar_t* file, std::wstring& path);
+
+// One system DLL, loaded on first use and kept for the life of the process.
+class CSystemLibrary {
+public:
+    explicit CSystemLibrary(const wchar_t* fileName) : m_fileName(fileName) {}
+
+    // The function, or null when the DLL or the function cannot be had (the last error then
+    // tells why).
+    template <class Function> Function* Get(const char* name) {
+        return reinterpret_cast<Function*>(reinterpret_cast<void*>(Find(name)));
+    }
+
+private:
+    FARPROC Find(const char* name);
+
+    const wchar_t* const m_fileName;
+    std::atomic<HMODULE> m_module{nullptr};
+};
+
+// The libraries the installer uses.
+CSystemLibrary& SpoolerLibrary();       // winspool.drv
+CSystemLibrary& DeviceInstallLibrary(); // newdev.dll
+CSystemLibrary& ConfigManagerLibrary(); // cfgmgr32.dll
