@@ -7,6 +7,8 @@
 
 #include "platform/Text.h"
 
+class CPrinterHandle;
+
 // A list of names, owned by the caller; the readers and queries only append to it.
 using NameList = std::vector<WString>;
 
@@ -17,6 +19,9 @@ constexpr std::size_t kLanguageCapacity = 20;
 // The pages and the removal step work on copies of the names in buffers of this capacity, so
 // a name must be shorter than this to pass through the whole installation.
 constexpr std::size_t kWorkingNameCapacity = 100;
+
+// The 8-bit hardware id buffer of the plug-and-play update, terminator included.
+constexpr std::size_t kHardwareIdCapacity = 1024;
 
 // Longest package folder (trailing backslash included) whose longest package path,
 // folder + "PrinterDriver\OEMPRINTCOMP.INF", still fits a path buffer.
@@ -58,6 +63,29 @@ public:
     int CollectPrintersByName(const WChar* name, NameList& printers) const;
     int IsPrinterInstalled(const WChar* name) const;
     int CollectPortNames(NameList& ports) const;
+
+    // Print UI commands, run through the system's rundll32.
+    int RunPrintUICommand(const WChar* parameters);
+    int InstallWithPrintUI();
+    int MakeDefaultPrinter();
+    int PrintTestPage();
+
+    // Removal of an earlier installation.
+    int RemovePrinterAndDriver(const WChar* name);
+    int PurgePrinterQueue(CPrinterHandle& printer);
+
+    // Driver and model matching.
+    int FindModelSeries(WString& series, const WString& model) const;
+    int FindUsbHardwareId(const WChar* infPath, const WChar* quotedModel, std::size_t length,
+                          unsigned char* buffer, std::size_t capacity) const;
+
+    // The plug-and-play update and the installation sequence.
+    int UpdatePnPDriver();
+    int InstallDriver();
+
+    // The attached USB printer and the device tree.
+    int GetUsbPrinterModel(WString& model);
+    int RescanDevices();
 
     const WChar* GetModuleDir() const { return m_szModuleDir; }
     const WChar* GetPrinterInfoFile() const { return m_szPrinterInfoFile; }

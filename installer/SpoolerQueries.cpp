@@ -12,6 +12,14 @@ const WChar kCopyOpening = WTEXT('(');
 bool StartsWith(const WString& text, const WString& prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
+
+// The printer of exactly this name, or one of its numbered copies: the name, one more
+// character, then "(" and more text. The character after the name is not examined.
+bool IsPrinterOfName(const WString& printer, const WString& name) {
+    const std::size_t n = name.size();
+    return printer == name ||
+           (printer.size() > n + 2 && StartsWith(printer, name) && printer[n + 1] == kCopyOpening);
+}
 } // namespace
 
 int CDriverInstaller::CollectPrintersByName(const WChar* name, NameList& printers) const {
@@ -20,15 +28,9 @@ int CDriverInstaller::CollectPrintersByName(const WChar* name, NameList& printer
         return kEnumerationFailed;
     }
     const WString wanted = name;
-    const std::size_t n = wanted.size();
     int count = 0;
     for (const WString& printer : installed) {
-        if (printer == wanted) {
-            printers.push_back(printer);
-            ++count;
-        }
-        if (printer.size() > n + 2 && StartsWith(printer, wanted) &&
-            printer[n + 1] == kCopyOpening) {
+        if (IsPrinterOfName(printer, wanted)) {
             printers.push_back(printer);
             ++count;
         }
@@ -41,9 +43,11 @@ int CDriverInstaller::IsPrinterInstalled(const WChar* name) const {
     if (!SpoolerEnumPrinters(installed)) {
         return 0;
     }
+    // Only the printer itself or a numbered copy proves the installation: a printer whose name
+    // merely begins with this one ("KX-1000" for "KX-100") is another model's.
     const WString wanted = name;
     for (const WString& printer : installed) {
-        if (StartsWith(printer, wanted)) {
+        if (IsPrinterOfName(printer, wanted)) {
             return 1;
         }
     }

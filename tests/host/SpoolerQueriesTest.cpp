@@ -56,14 +56,25 @@ TEST_F(SpoolerQueries, CollectsThePrinterAndItsNumberedCopiesInSpoolerOrder) {
     EXPECT_EQ(result, 3);
 }
 
-TEST_F(SpoolerQueries, InstalledMeansSomePrinterNameBeginsWithTheNameCaseIncluded) {
-    AddPrinters({kModel + WTEXT("X")});
-    EXPECT_EQ(m_installer.IsPrinterInstalled(kModel.c_str()), 1);
-    EXPECT_EQ(m_installer.IsPrinterInstalled(WTEXT("veltra KX-680")), 0);
-    EXPECT_EQ(m_installer.IsPrinterInstalled(WTEXT("Veltra KX-680XY")), 0);
-    int result = -1;
-    EXPECT_TRUE(Collect(kModel, result).empty());
-    EXPECT_EQ(result, 0);
+// Installed means the printer itself or a numbered copy of it: a printer whose name merely
+// begins with the name is another model's ("KX-680X" is no proof that "KX-680" was installed).
+TEST_F(SpoolerQueries, InstalledMeansThePrinterOrANumberedCopyCaseIncluded) {
+    const struct {
+        WString printer;
+        int installed;
+    } cases[] = {
+        {kModel, 1},
+        {kModel + WTEXT(" (Copy 1)"), 1},
+        {kModel + WTEXT("X"), 0},
+        {kModel + WTEXT("0 (Copy 1)"), 0},
+        {WTEXT("veltra KX-680"), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(U8(c.printer));
+        sim::Spooler::Get().Reset();
+        AddPrinters({c.printer});
+        EXPECT_EQ(m_installer.IsPrinterInstalled(kModel.c_str()), c.installed);
+    }
 }
 
 TEST_F(SpoolerQueries, PortsComeInTheSpoolersOrderUnfiltered) {

@@ -1,7 +1,9 @@
 // Helpers shared by the host tests: a fresh simulated machine per test, and a scripted user.
 #pragma once
 
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,4 +62,19 @@ inline std::string Utf16LeFile(const std::string& utf8) {
         bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
     }
     return bytes;
+}
+
+// The bytes of a file of the source tree.
+inline std::string SourceFile(const std::string& relativePath) {
+    std::ifstream file(std::string(VELTRA_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+// Puts the sample setup package where the installer record looks for it: the catalogue as
+// UTF-16LE (as the build lays it out) and the driver INF as it is.
+inline void WriteSamplePackage(const WString& catalogue, const WString& driverInf) {
+    sim::Machine::Get().WriteFile(catalogue, Utf16LeFile(SourceFile("sample/PrinterInfor.Inf")));
+    sim::Machine::Get().WriteFile(driverInf, SourceFile("sample/PrinterDriver/OEMPRINTCOMP.INF"));
 }

@@ -324,7 +324,8 @@ TEST_F(Win32SpoolerTest, InstallerQueriesSeeThePrinterItsCopyAndThePorts) {
     NameList none;
     EXPECT_EQ(installer.CollectPrintersByName(kOtherCase, none), 0);
     EXPECT_TRUE(none.empty());
-    EXPECT_EQ(installer.IsPrinterInstalled(L"Veltra Spooler Test LQ"), 1);
+    EXPECT_EQ(installer.IsPrinterInstalled(kPrinter), 1);
+    EXPECT_EQ(installer.IsPrinterInstalled(L"Veltra Spooler Test LQ"), 0) << "a mere prefix";
     EXPECT_EQ(installer.IsPrinterInstalled(kOtherCase), 0);
     EXPECT_EQ(installer.IsPrinterInstalled(kMissing), 0);
 

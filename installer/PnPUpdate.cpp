@@ -1,0 +1,26 @@
+// The plug-and-play route: the package driver put on the attached USB printer's device, for
+// the hardware id the driver INF gives for the selected driver.
+#include "installer/DriverInstaller.h"
+
+#include <string>
+
+#include "platform/CodePage.h"
+#include "platform/DeviceManager.h"
+
+namespace {
+const WChar kQuote[] = WTEXT("\"");
+}
+
+int CDriverInstaller::UpdatePnPDriver() {
+    BuildDriverInfPath();
+    const WString quotedModel = kQuote + WString(m_szDriverName) + kQuote;
+    unsigned char hardwareId[kHardwareIdCapacity] = {};
+    bool restartNeeded = false;
+    if (!FindUsbHardwareId(m_szDriverInf, quotedModel.c_str(), quotedModel.size(), hardwareId,
+                           kHardwareIdCapacity)) {
+        return 0;
+    }
+    const WString wideId = WidenWithThreadCodePage(reinterpret_cast<const char*>(hardwareId));
+    // A restart the system asks for is left to the user: the update counts as done.
+    return UpdatePnPDeviceDriver(wideId.c_str(), m_szDriverInf, restartNeeded) ? 1 : 0;
+}

@@ -1,0 +1,101 @@
+// The print UI commands: the one runner that starts rundll32 with PRINTUI.DLL,PrintUIEntry
+// and reports a failed start, and the install, set-default and test-page command lines.
+#include "installer/DriverInstaller.h"
+
+#include "installer/CommandLine.h"
+#include "platform/Framework.h"
+#include "platform/Process.h"
+#include "platform/Threads.h"
+
+namespace {
+
+const WChar kRundll32[] = WTEXT("rundll32.exe");
+const WChar kInstallFormat[] =
+    WTEXT("PRINTUI.DLL,PrintUIEntry /if /n \"%s\" /f \"%s\" /r \"%s\" /m \"%s\" ");
+const WChar kSetDefaultFormat[] = WTEXT("PRINTUI.DLL,PrintUIEntry /y /q /n \"%s\"");
+const WChar kTestPageFormat[] = WTEXT("PRINTUI.DLL,PrintUIEntry /k /q /n \"%s\"");
+constexpr std::size_t kCommandLineCapacity = 1024;
+
+// How long a command may run before the installer goes on without it.
+constexpr unsigned long kCommandWaitMs = 120000;
+// The print UI may still be registering the printer when its process ends.
+constexpr unsigned long kPresenceCheckDelayMs = 500;
+
+const WChar kErrorCaption[] = WTEXT("ERROR");
+
+// What the user is told when rundll32 cannot be started, by the start's error code.
+struct LaunchError {
+    unsigned long code;
+    const WChar* text;
+};
+const LaunchError kLaunchErrors[] = {
+    {2, WTEXT("The specified file was not found.")},
+    {3, WTEXT("The specified path was not found.")},
+    {5, WTEXT("Access to the specified file is denied.")},
+    {8, WTEXT("There is not enough memory to perform the specified action.")},
+    {32, WTEXT("A sharing violation occurred.")},
+    {1155, WTEXT("There is no application associated with the given file name extension.")},
+    {1156, WTEXT("The Dynamic Data Exchange (DDE) transaction failed.")},
+    {1157, WTEXT("One of the library files necessary to run the application can't be found.")},
+    {1223, WTEXT("The function prompted the user for additional information, but the user "
+                 "canceled the request.")},
+};
+const WChar kOtherLaunchError[] = WTEXT("Other error occurred.");
+
+const WChar* LaunchErrorText(unsigned long code) {
+    for (const LaunchError& error : kLaunchErrors) {
+        if (error.code == code) {
+            return error.text;
+        }
+    }
+    return kOtherLaunchError;
+}
+
+} // namespace
+
+int CDriverInstaller::RunPrintUICommand(const WChar* parameters) {
+    unsigned long error = 0;
+    if (RunSystemProgram(kRundll32, parameters, kCommandWaitMs, error)) {
+        return 1;
+    }
+    ShowAppMessageBox(LaunchErrorText(error), kErrorCaption, MbOk | MbIconError);
+    return 0;
+}
+
+int CDriverInstaller::InstallWithPrintUI() {
+    BuildDriverInfPath();
+    // With no name every printer would "exist" afterwards; with a name that could break its
+    // quotes the line would say something else. Neither is started.
+    WChar line[kCommandLineCapacity];
+    if (m_szDriverName[0] == 0 ||
+        !FormatCommandLine(line, kCommandLineCapacity, kInstallFormat,
+                           {m_szDriverName, m_szDriverInf, m_szPortName, m_szDriverName}) ||
+        !RunPrintUICommand(line)) {
+        return 0;
+    }
+    SleepMs(kPresenceCheckDelayMs);
+    return IsPrinterInstalled(m_szDriverName);
+}
+
+namespace {
+// Runs one of the commands that act on the installed printer, when its flag is set.
+int RunPrinterCommand(CDriverInstaller& installer, int flag, const WChar* format,
+                      const WChar* driverName) {
+    if (flag == 0) {
+        return 1;
+    }
+    WChar line[kCommandLineCapacity];
+    if (!FormatCommandLine(line, kCommandLineCapacity, format, {driverName})) {
+        return 0;
+    }
+    return installer.RunPrintUICommand(line) != 0 ? 1 : 0;
+}
+} // namespace
+
+int CDriverInstaller::MakeDefaultPrinter() {
+    return RunPrinterCommand(*this, m_bSetDefault, kSetDefaultFormat, m_szDriverName);
+}
+
+int CDriverInstaller::PrintTestPage() {
+    return RunPrinterCommand(*this, m_bPrintTestPage, kTestPageFormat, m_szDriverName);
+}

@@ -1,0 +1,31 @@
+// Removal of an earlier installation: a printer of the driver's name, purged and deleted, and
+// the printer driver of that name with all its files.
+#include "installer/DriverInstaller.h"
+
+#include <memory>
+#include <new>
+
+#include "platform/Spooler.h"
+
+int CDriverInstaller::RemovePrinterAndDriver(const WChar* name) {
+    // A copy of its own: the caller's list may not be touched while the spooler works.
+    const std::size_t length = std::char_traits<WChar>::length(name);
+    std::unique_ptr<WChar[]> copy(new (std::nothrow) WChar[length + 1]);
+    if (!copy) {
+        return 0;
+    }
+    CopyText(copy.get(), length + 1, name);
+
+    // Each step is tried whatever became of the one before.
+    CPrinterHandle printer;
+    if (printer.Open(copy.get(), PrinterAccess::AllAccess)) {
+        PurgePrinterQueue(printer);
+        printer.Delete();
+        printer.Close();
+    }
+    return SpoolerDeletePrinterDriver(copy.get()) ? 1 : 0;
+}
+
+int CDriverInstaller::PurgePrinterQueue(CPrinterHandle& printer) {
+    return printer.Purge() ? 1 : 0;
+}
