@@ -1,12 +1,63 @@
-// The confirmation and installation page.
+// The confirmation and installation page: shows the chosen driver and port and, on Finish,
+// removes an earlier installation and installs on worker threads while the page reports each
+// phase.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/Framework.h"
+#include "platform/Threads.h"
+
+// The page's own message: the controls show the members again. Sent by the workers.
+constexpr unsigned WM_REFRESH_PAGE = kFirstPrivateMessage + 100;
 
 class CStep5 : public CPropertyPage {
 public:
     CStep5();
 
+    WString m_strConfirm;
+    WString m_strDriverLine;
+    WString m_strPortLine;
+    WString m_strStatusLabel;
+    WString m_strStatus;
+    // The outcome the installation thread hands to the page: 0 none, 1 success, -1 failure.
+    int m_nResult = 0;
+    std::uintptr_t m_nTimerId = 0;
+    CEvent m_hRemoveEvent;
+    CEvent m_hInstallEvent;
+
+    std::intptr_t OnRefreshPage(std::uintptr_t wParam, std::intptr_t lParam);
+    // Back, Finish and Cancel together: all disabled while the page installs.
+    void EnableWizardButtons(bool enable);
+
+    static unsigned RemoveOldDriverThread(void* page);
+    static unsigned InstallDriverThread(void* page);
+
 protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
     bool OnSetActive() override;
+    int OnWizardBack() override;
+    bool OnWizardFinish() override;
+    bool OnQueryCancel() override;
+    void OnTimer(std::uintptr_t id) override;
+    bool OnPrivateMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                          std::intptr_t& result) override;
+
+private:
+    // The installation thread asks the page's own thread to start timer 1, which only that
+    // thread may do; if no timer can be had, the outcome is reported at once.
+    void StartTimer();
+    // Waits for the installation thread's outcome and reports it.
+    void ReportOutcome(bool joinWorker);
+    // Reports a Finish that could not start its work: nothing was installed.
+    void ReportFailureWithoutWorker();
+    // The status line, the message box, and what follows it.
+    void ShowOutcome(int result);
+    // From the installation thread, after its outcome is set: have the page report it.
+    void RequestReport(bool timerRequested);
+
+    CThread m_installThread;
+    // True from Finish until the outcome has been reported: the wizard may not close then.
+    bool m_bBusy = false;
 };

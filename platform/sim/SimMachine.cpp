@@ -133,12 +133,10 @@ Machine::ThreadRecord* Machine::StartThread(ThreadBody body) {
     ++m_nRunningThreads;
     thread->thread = std::thread([this, thread, body = std::move(body)] {
         body();
-        {
-            std::lock_guard<std::mutex> lock(thread->mutex);
-            thread->finished = true;
-        }
-        thread->ended.notify_all();
+        std::lock_guard<std::mutex> lock(thread->mutex);
         --m_nRunningThreads;
+        thread->finished = true;
+        thread->ended.notify_all();
     });
     std::lock_guard<std::mutex> lock(m_mutex);
     m_threads.push_back(std::move(record));

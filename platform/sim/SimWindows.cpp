@@ -516,48 +516,48 @@ bool SimSheet::TickTimers() {
     return true;
 }
 
-} // namespace sim
-
-// The modal loop: the queue first, then the timers; the simulated user gets a turn only when
-// the wizard has settled (no work queued, no worker running, no timer running), as a user who
-// waits for the wizard. A wizard that never settles is a hang: the loop gives up on it.
-int RunModalSheet(CPropertySheet& sheet) {
+bool SimSheet::RunUntilSettled() {
     using Clock = std::chrono::steady_clock;
-    sim::SimSheet window(sheet);
-    window.Open();
-    sim::Machine& machine = sim::Machine::Get();
+    Machine& machine = Machine::Get();
     Clock::time_point lastProgress = Clock::now();
     int idleTicks = 0;
-    const auto giveUp = [&] {
-        ++machine.hangs;
-        window.Abandon();
-    };
-    while (window.IsOpen()) {
-        if (window.DispatchOne()) {
+    while (m_bOpen) {
+        if (DispatchOne()) {
             lastProgress = Clock::now();
             idleTicks = 0;
             continue;
         }
-        if (machine.RunningThreads() > 0) {
-            window.TickTimers();
-            window.WaitForWork(sim::kWorkerPollMs);
-            if (Clock::now() - lastProgress > std::chrono::milliseconds(sim::kHangLimitMs)) {
-                giveUp();
-            }
-            continue;
+        const bool workerRunning = machine.RunningThreads() > 0;
+        if (workerRunning) {
+            TickTimers();
+            WaitForWork(kWorkerPollMs);
+        } else if (!TickTimers()) {
+            return true;
         }
-        if (window.TickTimers()) {
-            if (++idleTicks > sim::kMaxIdleTicks) {
-                giveUp();
-            }
-            continue;
+        const bool stuck =
+            workerRunning ? Clock::now() - lastProgress > std::chrono::milliseconds(kHangLimitMs)
+                          : ++idleTicks > kMaxIdleTicks;
+        if (stuck) {
+            ++machine.hangs;
+            Abandon();
         }
+    }
+    return false;
+}
+
+} // namespace sim
+
+// The modal loop: the queue first, then the timers; the simulated user gets a turn only when
+// the wizard has settled, as a user who waits for the wizard.
+int RunModalSheet(CPropertySheet& sheet) {
+    sim::SimSheet window(sheet);
+    window.Open();
+    sim::Machine& machine = sim::Machine::Get();
+    while (window.RunUntilSettled()) {
         if (!machine.user || !machine.user(window)) {
             ++machine.abandonedSheets;
             window.Abandon();
         }
-        lastProgress = Clock::now();
-        idleTicks = 0;
     }
     return window.Result();
 }

@@ -163,6 +163,10 @@ public:
     std::intptr_t Send(const std::function<std::intptr_t()>& work);
     bool Post(const std::function<void()>& work);
     bool OnSheetThread() const { return std::this_thread::get_id() == m_uiThread; }
+    // Works through the queue and the timers, waiting for workers, until the wizard has
+    // settled: nothing queued, no worker running, no timer running. False when the sheet
+    // closed meanwhile. A wizard that never settles is a hang: it is counted and abandoned.
+    bool RunUntilSettled();
     // Runs the oldest queued work; false when the queue is empty.
     bool DispatchOne();
     // Waits up to `milliseconds` of real time for queued work.

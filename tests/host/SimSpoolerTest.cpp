@@ -445,7 +445,7 @@ TEST_F(SimSpoolerThreadTest, ConcurrentCallersLeaveAConsistentSpooler) {
     constexpr int kRounds = 200;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([this] {
+        threads.emplace_back([] {
             for (int round = 0; round < kRounds; ++round) {
                 std::vector<WString> names;
                 EXPECT_TRUE(SpoolerEnumPrinters(names));
