@@ -148,6 +148,7 @@ fi
 # system32, the second, if given, into syswow64 (when the prefix has one). In a 64-bit prefix
 # that is the x86_64 build's printui.dll and then the i686 one; in a 32-bit prefix the i686
 # one alone. The override makes Wine load our file and never its own builtin print UI.
+# A syswow64 stand-in from an earlier call stays when no second DLL is given.
 veltra_wine_install_printui() {
     if [ "$#" -lt 1 ] || [ "$#" -gt 2 ]; then
         echo "usage: veltra_wine_install_printui SYSTEM32_DLL [SYSWOW64_DLL]" >&2

@@ -1,4 +1,4 @@
-// printui.dll for the Wine test prefix: stands in for Windows' print UI, which Wine lacks.
+// printui.dll for the Wine test prefix: stands in for Windows' print UI (Wine's does nothing).
 //
 // rundll32 calls PrintUIEntryW with the rest of its command line. The stand-in does what
 // Windows' print UI does for the three switches the setup wizard uses, through the public
@@ -8,8 +8,6 @@
 #include "StandInCommand.h"
 
 #include <windows.h>
-
-#include <winspool.h>
 
 #include <algorithm>
 #include <string>
@@ -75,8 +73,8 @@ std::wstring onExistingPrinter(const standin::Command& command) {
         // Nothing is printed: the log line is the test page.
         return L"ok: test page for " + quoted(command.printer);
     }
-    if (!SetDefaultPrinterW(command.printer.c_str())) {
-        return L"failed: SetDefaultPrinterW failed with error " + std::to_wstring(GetLastError());
+    if (!standin::setDefaultPrinter(command.printer, error)) {
+        return L"failed: " + error;
     }
     return L"ok: default printer " + quoted(command.printer);
 }

@@ -2,6 +2,8 @@
 // spooler calls.
 #include "StandIn.h"
 
+#include <algorithm>
+
 #include <objbase.h>
 #include <shellapi.h>
 #include <winspool.h>
@@ -25,6 +27,8 @@ constexpr wchar_t kLogLineEnd = L'\n';
 // every Wine prefix has.
 constexpr DWORD kDriverLevel = 3; // DRIVER_INFO_3W
 constexpr DWORD kDriverNamesLevel = 1;
+constexpr DWORD kDriverDetailsLevel = 2; // DRIVER_INFO_2W, which names the environment
+const wchar_t kAllEnvironments[] = L"all";
 constexpr DWORD kDriverVersion = 3; // a user-mode driver
 const wchar_t kDriverFile[] = L"wineps.drv";
 const wchar_t kDataFile[] = L"generic.ppd";
@@ -54,15 +58,22 @@ std::wstring failure(const wchar_t* what, DWORD code = GetLastError()) {
     return std::wstring(what) + L" failed with error " + std::to_wstring(code);
 }
 
-// Runs one of the spooler's two-call enumerations, `call(buffer, size, &needed, &count)`.
-template <class Call>
-bool enumerate(const wchar_t* what, Call call, std::vector<BYTE>& buffer, DWORD& count,
+// Runs one of the spooler's two-call enumerations, `call(buffer, size, &needed, &count)`,
+// and makes an item of each Record it gives with `convert`.
+template <class Record, class Item, class Call, class Convert>
+bool enumerate(const wchar_t* what, Call call, Convert convert, std::vector<Item>& items,
                std::wstring& error) {
-    count = 0;
+    items.clear();
+    std::vector<BYTE> buffer;
     DWORD needed = 0;
     for (int attempt = 0; attempt < kSizingAttempts; ++attempt) {
         buffer.resize(needed);
+        DWORD count = 0;
         if (call(buffer.empty() ? nullptr : buffer.data(), needed, &needed, &count)) {
+            const auto* records = reinterpret_cast<const Record*>(buffer.data());
+            for (DWORD i = 0; i < count; ++i) {
+                items.push_back(convert(records[i]));
+            }
             return true;
         }
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
@@ -74,64 +85,35 @@ bool enumerate(const wchar_t* what, Call call, std::vector<BYTE>& buffer, DWORD&
     return false;
 }
 
-// Owns a printer handle.
-class PrinterHandle {
+// The spooler's strings may be null.
+std::wstring text(const wchar_t* value) {
+    return value ? value : L"";
+}
+
+// Owns a handle and closes it with `close` when it goes.
+template <typename Handle, typename Result, Result(WINAPI* close)(Handle)> class Owned {
 public:
-    bool open(const std::wstring& name, ACCESS_MASK access) {
-        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, access};
-        return OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &handle_, &defaults) != FALSE;
-    }
-    HANDLE get() const { return handle_; }
-    PrinterHandle() = default;
-    PrinterHandle(const PrinterHandle&) = delete;
-    PrinterHandle& operator=(const PrinterHandle&) = delete;
-    ~PrinterHandle() {
-        if (handle_) {
-            ClosePrinter(handle_);
-        }
-    }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
-// Owns a registry key.
-class RegistryKey {
-public:
-    LSTATUS create(HKEY parent, const wchar_t* path) {
-        return RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr);
-    }
-    HKEY get() const { return key_; }
-    RegistryKey() = default;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() {
-        if (key_) {
-            RegCloseKey(key_);
-        }
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-// Owns a file handle.
-class File {
-public:
-    explicit File(HANDLE handle) : handle_(handle) {}
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    ~File() {
+    Owned() = default;
+    explicit Owned(Handle handle) : handle_(handle) {}
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned() {
         if (valid()) {
-            CloseHandle(handle_);
+            close(handle_);
         }
     }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+    Handle get() const { return handle_; }
+    // For the API calls that hand out the handle through a parameter.
+    Handle* receive() { return &handle_; }
 
 private:
-    HANDLE handle_;
+    Handle handle_ = nullptr;
 };
+
+using PrinterHandle = Owned<HANDLE, BOOL, ClosePrinter>;
+using RegistryKey = Owned<HKEY, LSTATUS, RegCloseKey>;
+using File = Owned<HANDLE, BOOL, CloseHandle>;
 
 // Converts between UTF-16 and UTF-8; `to` is empty if the text does not convert.
 std::string utf8Of(const std::wstring& text) {
@@ -211,7 +193,8 @@ Settings readSettings() {
 
 bool writeSettings(const Settings& settings, std::wstring& error) {
     RegistryKey key;
-    LSTATUS status = key.create(HKEY_CURRENT_USER, kSettingsKey);
+    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                     nullptr, key.receive(), nullptr);
     if (status == ERROR_SUCCESS) {
         status = settings.failPort.empty()
                      ? deleteValue(key.get(), kFailPortValue)
@@ -309,23 +292,17 @@ bool clearLog(std::wstring& error) {
 }
 
 bool listPrinters(std::vector<Printer>& printers, std::wstring& error) {
-    printers.clear();
-    std::vector<BYTE> buffer;
-    DWORD count = 0;
-    const auto call = [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, kPrinterLevel, data, size, needed,
-                             returned) != FALSE;
-    };
-    if (!enumerate(L"EnumPrintersW", call, buffer, count, error)) {
-        return false;
-    }
-    const auto* records = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
-    const auto text = [](const wchar_t* value) { return std::wstring(value ? value : L""); };
-    for (DWORD i = 0; i < count; ++i) {
-        printers.push_back({text(records[i].pPrinterName), text(records[i].pPortName),
-                            text(records[i].pDriverName)});
-    }
-    return true;
+    return enumerate<PRINTER_INFO_2W>(
+        L"EnumPrintersW",
+        [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+            return EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, kPrinterLevel, data, size, needed,
+                                 returned) != FALSE;
+        },
+        [](const PRINTER_INFO_2W& record) {
+            return Printer{text(record.pPrinterName), text(record.pPortName),
+                           text(record.pDriverName)};
+        },
+        printers, error);
 }
 
 bool sameName(const std::wstring& a, const std::wstring& b) {
@@ -333,20 +310,12 @@ bool sameName(const std::wstring& a, const std::wstring& b) {
 }
 
 bool listPorts(std::vector<std::wstring>& ports, std::wstring& error) {
-    ports.clear();
-    std::vector<BYTE> buffer;
-    DWORD count = 0;
-    const auto call = [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return EnumPortsW(nullptr, kPortLevel, data, size, needed, returned) != FALSE;
-    };
-    if (!enumerate(L"EnumPortsW", call, buffer, count, error)) {
-        return false;
-    }
-    const auto* records = reinterpret_cast<const PORT_INFO_1W*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i) {
-        ports.push_back(records[i].pName ? records[i].pName : L"");
-    }
-    return true;
+    return enumerate<PORT_INFO_1W>(
+        L"EnumPortsW",
+        [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+            return EnumPortsW(nullptr, kPortLevel, data, size, needed, returned) != FALSE;
+        },
+        [](const PORT_INFO_1W& record) { return text(record.pName); }, ports, error);
 }
 
 const Printer* findPrinter(const std::vector<Printer>& printers, const std::wstring& name) {
@@ -378,20 +347,20 @@ std::wstring freePrinterName(const std::vector<Printer>& printers, const std::ws
 }
 
 bool ensureDriver(const std::wstring& model, std::wstring& error) {
-    std::vector<BYTE> buffer;
-    DWORD count = 0;
-    const auto call = [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return EnumPrinterDriversW(nullptr, nullptr, kDriverNamesLevel, data, size, needed,
-                                   returned) != FALSE;
-    };
-    if (!enumerate(L"EnumPrinterDriversW", call, buffer, count, error)) {
+    std::vector<std::wstring> drivers;
+    const bool listed = enumerate<DRIVER_INFO_1W>(
+        L"EnumPrinterDriversW",
+        [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+            return EnumPrinterDriversW(nullptr, nullptr, kDriverNamesLevel, data, size, needed,
+                                       returned) != FALSE;
+        },
+        [](const DRIVER_INFO_1W& record) { return text(record.pName); }, drivers, error);
+    if (!listed) {
         return false;
     }
-    const auto* drivers = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i) {
-        if (drivers[i].pName && sameName(drivers[i].pName, model)) {
-            return true;
-        }
+    if (std::any_of(drivers.begin(), drivers.end(),
+                    [&](const std::wstring& driver) { return sameName(driver, model); })) {
+        return true;
     }
     DRIVER_INFO_3W info = {};
     info.cVersion = kDriverVersion;
@@ -425,7 +394,8 @@ bool addPrinter(const Printer& printer, std::wstring& error) {
 
 bool deletePrinter(const std::wstring& name, std::wstring& error) {
     PrinterHandle printer;
-    if (!printer.open(name, PRINTER_ALL_ACCESS)) {
+    PRINTER_DEFAULTSW fullControl = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!OpenPrinterW(const_cast<LPWSTR>(name.c_str()), printer.receive(), &fullControl)) {
         error = failure(L"OpenPrinterW");
         return false;
     }
@@ -458,6 +428,27 @@ std::wstring defaultPrinter() {
         }
     }
     return std::wstring();
+}
+
+bool setDefaultPrinter(const std::wstring& name, std::wstring& error) {
+    if (!SetDefaultPrinterW(name.c_str())) {
+        error = failure(L"SetDefaultPrinterW");
+        return false;
+    }
+    return true;
+}
+
+bool listDrivers(std::vector<Driver>& drivers, std::wstring& error) {
+    return enumerate<DRIVER_INFO_2W>(
+        L"EnumPrinterDriversW",
+        [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+            return EnumPrinterDriversW(nullptr, const_cast<LPWSTR>(kAllEnvironments),
+                                       kDriverDetailsLevel, data, size, needed, returned) != FALSE;
+        },
+        [](const DRIVER_INFO_2W& record) {
+            return Driver{text(record.pName), text(record.pEnvironment)};
+        },
+        drivers, error);
 }
 
 std::wstring systemRundll32() {

@@ -95,6 +95,17 @@ extern const wchar_t kX86Environment[];
 // The default printer's name, or empty if there is none.
 std::wstring defaultPrinter();
 
+bool setDefaultPrinter(const std::wstring& name, std::wstring& error);
+
+// A driver entry and the environment it is for.
+struct Driver {
+    std::wstring name;
+    std::wstring environment;
+};
+
+// The driver entries of every environment.
+bool listDrivers(std::vector<Driver>& drivers, std::wstring& error);
+
 // <system folder>\rundll32.exe, the one the wizard starts: for a 32-bit process on 64-bit
 // Windows (or Wine) the system folder is redirected to syswow64.
 std::wstring systemRundll32();

@@ -267,13 +267,14 @@ TEST_F(StandInTest, WaitsAsLongAsDelayMsSays) {
     EXPECT_GE(GetTickCount64() - started, kDelayMs);
 }
 
-// A 64-bit process may start the 32-bit rundll32 itself; it loads the i686 stand-in from
-// syswow64, which reads the same settings and writes the same log and spooler.
+// Any process may start syswow64's 32-bit rundll32 itself; it loads the i686 stand-in from
+// there, which reads the same settings and writes the same log and spooler. (In a 32-bit
+// process the other tests do the same through the redirected system folder.)
 TEST_F(StandInTest, The32BitStandInSharesSettingsLogAndSpooler) {
     wchar_t folder[MAX_PATH] = {};
     const UINT length = GetSystemWow64DirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
-        GTEST_SKIP() << "no syswow64: this is a 32-bit process or prefix";
+        GTEST_SKIP() << "no syswow64: a 32-bit prefix";
     }
     const std::wstring wow64(folder);
     if (!isStandIn(wow64 + L"\\printui.dll")) {
