@@ -144,6 +144,30 @@ if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
         { echo "wine-env: could not set Managed=N for the X11 driver" >&2; return 1; }
 fi
 
+# Installs the print UI stand-in (tests/wine/printui) into the prefix: the first DLL into
+# system32, the second, if given, into syswow64 (when the prefix has one). In a 64-bit prefix
+# that is the x86_64 build's printui.dll and then the i686 one; in a 32-bit prefix the i686
+# one alone. The override makes Wine load our file and never its own builtin print UI.
+# A syswow64 stand-in from an earlier call stays when no second DLL is given.
+veltra_wine_install_printui() {
+    if [ "$#" -lt 1 ] || [ "$#" -gt 2 ]; then
+        echo "usage: veltra_wine_install_printui SYSTEM32_DLL [SYSWOW64_DLL]" >&2
+        return 2
+    fi
+    local windows="$WINEPREFIX/drive_c/windows"
+    cp "$1" "$windows/system32/printui.dll" ||
+        { echo "wine-env: could not copy $1 into system32" >&2; return 1; }
+    if [ "$#" -eq 2 ] && [ -d "$windows/syswow64" ]; then
+        cp "$2" "$windows/syswow64/printui.dll" ||
+            { echo "wine-env: could not copy $2 into syswow64" >&2; return 1; }
+    fi
+    if ! grep -q '^"printui"="native"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+        _veltra_wine_quiet wine reg add 'HKCU\Software\Wine\DllOverrides' \
+            /v printui /d native /f ||
+            { echo "wine-env: could not set the printui DLL override" >&2; return 1; }
+    fi
+}
+
 # Starts a wineserver that stays up and boots the prefix's services, all with
 # output redirected. Call it before ctest: Wine's background processes inherit
 # the output of whichever process starts them, and ctest waits until every

@@ -3,6 +3,7 @@
 
 #include "Text.h"
 
+#include <algorithm>
 #include <cwctype>
 
 namespace driver {
@@ -12,34 +13,66 @@ namespace {
 constexpr long kMaxControlId = 0xFFFF;
 // A sleep step longer than this is surely a typo, and a test has 60 s in all.
 constexpr long kMaxSleepMs = 30000;
-// Enough digits for both limits above, few enough that a long cannot overflow.
+// Counts of log lines stay far below this.
+constexpr long kMaxCount = 1000;
+// Enough digits for all limits above, few enough that a long cannot overflow.
 constexpr size_t kMaxDigits = 9;
 constexpr long kDecimalBase = 10;
 
 const std::string kUtf8Bom = "\xEF\xBB\xBF";
 
-struct NamedButton {
+// The words of the steps file for an enum's values.
+template <typename Value> struct Named {
     const wchar_t* name;
-    WizardButton button;
+    Value value;
 };
 
-constexpr NamedButton kButtons[] = {
+constexpr Named<WizardButton> kButtons[] = {
     {L"back", WizardButton::Back},     {L"next", WizardButton::Next},
     {L"finish", WizardButton::Finish}, {L"cancel", WizardButton::Cancel},
     {L"help", WizardButton::Help},
 };
 
-struct NamedState {
-    const wchar_t* name;
-    ButtonState state;
-};
-
-constexpr NamedState kStates[] = {
+constexpr Named<ButtonState> kStates[] = {
     {L"enabled", ButtonState::Enabled},
     {L"disabled", ButtonState::Disabled},
     {L"hidden", ButtonState::Hidden},
     {L"visible", ButtonState::Visible},
 };
+
+constexpr Named<CloseWay> kCloseWays[] = {
+    {L"titlebar", CloseWay::TitleBar},
+    {L"altf4", CloseWay::AltF4},
+    {L"escape", CloseWay::Escape},
+};
+
+constexpr Named<PrintUiMode> kPrintUiModes[] = {
+    {L"fail-port", PrintUiMode::FailPort},
+    {L"fail-all", PrintUiMode::FailAll},
+    {L"delay", PrintUiMode::Delay},
+    {L"normal", PrintUiMode::Normal},
+};
+
+// The table's entry for the word, or null.
+template <typename Value, size_t N>
+const Named<Value>* byName(const Named<Value> (&table)[N], const std::wstring& name) {
+    for (const Named<Value>& entry : table) {
+        if (name == entry.name) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+template <typename Value, size_t N>
+const wchar_t* nameOf(const Named<Value> (&table)[N], Value value) {
+    for (const Named<Value>& entry : table) {
+        if (entry.value == value) {
+            return entry.name;
+        }
+    }
+    return L"?";
+}
 
 // Splits off the text before the first blank; rest gets what follows that blank.
 std::wstring firstWord(const std::wstring& text, std::wstring& rest) {
@@ -66,10 +99,12 @@ bool unescape(const std::wstring& text, std::wstring& result, std::wstring& erro
         const wchar_t next = text[++i];
         if (next == L'n') {
             result += L'\n';
+        } else if (next == L's') {
+            result += L' ';
         } else if (next == L'\\') {
             result += L'\\';
         } else {
-            error = std::wstring(L"unknown escape \\") + next + L" (only \\n and \\\\ exist)";
+            error = std::wstring(L"unknown escape \\") + next + L" (only \\n, \\s and \\\\ exist)";
             return false;
         }
     }
@@ -99,11 +134,10 @@ bool parseNumber(const std::wstring& text, long maximum, int& value, std::wstrin
 
 bool parseButton(const std::wstring& text, bool allowHelp, WizardButton& button,
                  std::wstring& error) {
-    for (const NamedButton& entry : kButtons) {
-        if (text == entry.name && (allowHelp || entry.button != WizardButton::Help)) {
-            button = entry.button;
-            return true;
-        }
+    const Named<WizardButton>* entry = byName(kButtons, text);
+    if (entry && (allowHelp || entry->value != WizardButton::Help)) {
+        button = entry->value;
+        return true;
     }
     error =
         L"unknown button " + quoted(text) +
@@ -112,14 +146,14 @@ bool parseButton(const std::wstring& text, bool allowHelp, WizardButton& button,
 }
 
 bool parseState(const std::wstring& text, ButtonState& state, std::wstring& error) {
-    for (const NamedState& entry : kStates) {
-        if (text == entry.name) {
-            state = entry.state;
-            return true;
-        }
+    const Named<ButtonState>* entry = byName(kStates, text);
+    if (!entry) {
+        error =
+            L"unknown button state " + quoted(text) + L" (enabled, disabled, hidden or visible)";
+        return false;
     }
-    error = L"unknown button state " + quoted(text) + L" (enabled, disabled, hidden or visible)";
-    return false;
+    state = entry->value;
+    return true;
 }
 
 bool isValidFileName(const std::wstring& name) {
@@ -134,120 +168,258 @@ bool isValidFileName(const std::wstring& name) {
     return true;
 }
 
+// Splits "a|b|c" into its items; an empty text is one empty item.
+std::vector<std::wstring> splitItems(const std::wstring& text) {
+    std::vector<std::wstring> items;
+    size_t start = 0;
+    for (;;) {
+        const size_t bar = text.find(L'|', start);
+        items.push_back(text.substr(start, bar - start));
+        if (bar == std::wstring::npos) {
+            return items;
+        }
+        start = bar + 1;
+    }
+}
+
+// Each step's arguments are read by one of these; `command` is for messages.
+using ArgumentParser = bool (*)(const std::wstring& command, const std::wstring& rest, Step& step,
+                                std::wstring& error);
+
+bool noArguments(const std::wstring& command, const std::wstring& rest, Step&,
+                 std::wstring& error) {
+    if (!rest.empty()) {
+        error = L"'" + command + L"' takes no arguments";
+        return false;
+    }
+    return true;
+}
+
+// The rest of the line as one text (a caption, a printer name...), which may not be empty.
+bool nameArgument(const std::wstring& command, const std::wstring& rest, Step& step,
+                  std::wstring& error) {
+    if (rest.empty()) {
+        error =
+            L"'" + command + L"' needs " + (command == L"page" ? L"the page caption" : L"a name");
+        return false;
+    }
+    return unescape(rest, step.name, error);
+}
+
+// "<id> <text...>"
+bool idAndText(const std::wstring&, const std::wstring& rest, Step& step, std::wstring& error) {
+    std::wstring tail;
+    const std::wstring id = firstWord(rest, tail);
+    return parseNumber(id, kMaxControlId, step.controlId, error) &&
+           unescape(tail, step.text, error);
+}
+
+// "<id> <a>|<b>|..."; nothing after the id means an empty list box.
+bool idAndItems(const std::wstring& command, const std::wstring& rest, Step& step,
+                std::wstring& error) {
+    if (!idAndText(command, rest, step, error)) {
+        return false;
+    }
+    if (!step.text.empty()) {
+        step.items = splitItems(step.text);
+    }
+    return true;
+}
+
+// "<id> <a>|<b>|...": at least one text.
+bool idAndSequence(const std::wstring& command, const std::wstring& rest, Step& step,
+                   std::wstring& error) {
+    if (!idAndText(command, rest, step, error)) {
+        return false;
+    }
+    if (step.text.empty()) {
+        error = L"'" + command + L"' needs the texts after the id";
+        return false;
+    }
+    step.items = splitItems(step.text);
+    return true;
+}
+
+bool idOnly(const std::wstring&, const std::wstring& rest, Step& step, std::wstring& error) {
+    return parseNumber(rest, kMaxControlId, step.controlId, error);
+}
+
+bool buttonAndState(const std::wstring&, const std::wstring& rest, Step& step,
+                    std::wstring& error) {
+    std::wstring state;
+    const std::wstring button = firstWord(rest, state);
+    return parseButton(button, true, step.button, error) && parseState(state, step.state, error);
+}
+
+bool buttonToPress(const std::wstring&, const std::wstring& rest, Step& step, std::wstring& error) {
+    return parseButton(rest, false, step.button, error);
+}
+
+bool closeWay(const std::wstring&, const std::wstring& rest, Step& step, std::wstring& error) {
+    const Named<CloseWay>* entry = byName(kCloseWays, rest);
+    if (!entry) {
+        error = L"unknown way to close " + quoted(rest) + L" (titlebar, altf4 or escape)";
+        return false;
+    }
+    step.closeWay = entry->value;
+    return true;
+}
+
+bool captionAndText(const std::wstring& command, const std::wstring& rest, Step& step,
+                    std::wstring& error) {
+    std::wstring text;
+    const std::wstring caption = firstWord(rest, text);
+    if (caption.empty()) {
+        error = L"'" + command + L"' needs a caption and a text";
+        return false;
+    }
+    return unescape(caption, step.name, error) && unescape(text, step.text, error);
+}
+
+bool fileName(const std::wstring& command, const std::wstring& rest, Step& step,
+              std::wstring& error) {
+    if (!isValidFileName(rest)) {
+        error =
+            L"'" + command + L"' needs a file name without path characters, got " + quoted(rest);
+        return false;
+    }
+    step.name = rest;
+    return true;
+}
+
+bool milliseconds(const std::wstring&, const std::wstring& rest, Step& step, std::wstring& error) {
+    return parseNumber(rest, kMaxSleepMs, step.milliseconds, error);
+}
+
+// "<name>|<port>", and for add-printer an optional "|<driver>" (the name by default).
+bool printerAndPort(const std::wstring& command, const std::wstring& rest, Step& step,
+                    std::wstring& error) {
+    std::wstring text;
+    if (!unescape(rest, text, error)) {
+        return false;
+    }
+    const std::vector<std::wstring> parts = splitItems(text);
+    const size_t most = command == L"add-printer" ? 3 : 2;
+    const bool empty = std::any_of(parts.begin(), parts.end(),
+                                   [](const std::wstring& part) { return part.empty(); });
+    if (parts.size() < 2 || parts.size() > most || empty) {
+        error = L"'" + command + L"' needs <name>|<port>" +
+                (most == 3 ? L" and maybe |<driver>" : L"") + L", got " + quoted(text);
+        return false;
+    }
+    step.name = parts[0];
+    step.text = parts[1];
+    step.driver = parts.size() == 3 ? parts[2] : parts[0];
+    return true;
+}
+
+bool printUiMode(const std::wstring&, const std::wstring& rest, Step& step, std::wstring& error) {
+    std::wstring argument;
+    const std::wstring mode = firstWord(rest, argument);
+    const Named<PrintUiMode>* entry = byName(kPrintUiModes, mode);
+    if (!entry) {
+        error = L"unknown printui setting " + quoted(mode) +
+                L" (fail-port <port>, fail-all, delay <ms> or normal)";
+        return false;
+    }
+    step.printUiMode = entry->value;
+    switch (entry->value) {
+    case PrintUiMode::FailPort:
+        if (argument.empty()) {
+            error = L"'printui fail-port' needs the port";
+            return false;
+        }
+        return unescape(argument, step.text, error);
+    case PrintUiMode::Delay:
+        return parseNumber(argument, kMaxSleepMs, step.milliseconds, error);
+    case PrintUiMode::FailAll:
+    case PrintUiMode::Normal:
+        break;
+    }
+    return noArguments(L"printui " + mode, argument, step, error);
+}
+
+bool wholeText(const std::wstring& command, const std::wstring& rest, Step& step,
+               std::wstring& error) {
+    if (rest.empty()) {
+        error = L"'" + command + L"' needs the parameters";
+        return false;
+    }
+    return unescape(rest, step.text, error);
+}
+
+// "<switch> <n>"
+bool switchAndCount(const std::wstring&, const std::wstring& rest, Step& step,
+                    std::wstring& error) {
+    std::wstring count;
+    step.text = firstWord(rest, count);
+    if (step.text.size() < 2 || step.text[0] != L'/') {
+        error = L"expected a switch like /if, got " + quoted(step.text);
+        return false;
+    }
+    return parseNumber(count, kMaxCount, step.number, error);
+}
+
+// "<n> <text...>", n from 1.
+bool lineAndText(const std::wstring&, const std::wstring& rest, Step& step, std::wstring& error) {
+    std::wstring text;
+    const std::wstring number = firstWord(rest, text);
+    if (!parseNumber(number, kMaxCount, step.number, error)) {
+        return false;
+    }
+    if (step.number == 0) {
+        error = L"lines are counted from 1";
+        return false;
+    }
+    return unescape(text, step.text, error);
+}
+
+struct StepSyntax {
+    const wchar_t* command;
+    StepKind kind;
+    ArgumentParser parse;
+};
+
+constexpr StepSyntax kSteps[] = {
+    {L"start", StepKind::Start, noArguments},
+    {L"exits", StepKind::Exits, noArguments},
+    {L"page", StepKind::Page, nameArgument},
+    {L"text", StepKind::Text, idAndText},
+    {L"texts", StepKind::Texts, idAndSequence},
+    {L"button", StepKind::Button, buttonAndState},
+    {L"press", StepKind::Press, buttonToPress},
+    {L"close", StepKind::Close, closeWay},
+    {L"list", StepKind::List, idAndItems},
+    {L"ports", StepKind::ListPorts, idOnly},
+    {L"listsel", StepKind::ListSel, idAndText},
+    {L"select", StepKind::Select, idAndText},
+    {L"msgbox", StepKind::MsgBox, captionAndText},
+    {L"no-msgbox", StepKind::NoMsgBox, milliseconds},
+    {L"shot", StepKind::Shot, fileName},
+    {L"spooler-snapshot", StepKind::SpoolerSnapshot, noArguments},
+    {L"spooler-unchanged", StepKind::SpoolerUnchanged, noArguments},
+    {L"add-printer", StepKind::AddPrinter, printerAndPort},
+    {L"remove-printer", StepKind::RemovePrinter, nameArgument},
+    {L"printer", StepKind::Printer, printerAndPort},
+    {L"no-printer", StepKind::NoPrinter, nameArgument},
+    {L"default-printer", StepKind::DefaultPrinter, nameArgument},
+    {L"printui", StepKind::PrintUiSetting, printUiMode},
+    {L"printui-run", StepKind::PrintUiRun, wholeText},
+    {L"printui-log-clear", StepKind::PrintUiLogClear, noArguments},
+    {L"printui-count", StepKind::PrintUiCount, switchAndCount},
+    {L"printui-line", StepKind::PrintUiLine, lineAndText},
+    {L"sleep", StepKind::Sleep, milliseconds},
+};
+
 // Parses one non-empty, non-comment line into step.
 bool parseLine(const std::wstring& line, Step& step, std::wstring& error) {
     std::wstring rest;
     const std::wstring command = firstWord(line, rest);
-    const auto noArguments = [&]() {
-        if (!rest.empty()) {
-            error = L"'" + command + L"' takes no arguments";
-            return false;
+    for (const StepSyntax& syntax : kSteps) {
+        if (command == syntax.command) {
+            step.kind = syntax.kind;
+            return syntax.parse(command, rest, step, error);
         }
-        return true;
-    };
-    // For "command <id> <text...>" steps.
-    const auto idAndText = [&](std::wstring& text) {
-        std::wstring tail;
-        const std::wstring id = firstWord(rest, tail);
-        return parseNumber(id, kMaxControlId, step.controlId, error) && unescape(tail, text, error);
-    };
-
-    if (command == L"start") {
-        step.kind = StepKind::Start;
-        return noArguments();
-    }
-    if (command == L"exits") {
-        step.kind = StepKind::Exits;
-        return noArguments();
-    }
-    if (command == L"spooler-snapshot") {
-        step.kind = StepKind::SpoolerSnapshot;
-        return noArguments();
-    }
-    if (command == L"spooler-unchanged") {
-        step.kind = StepKind::SpoolerUnchanged;
-        return noArguments();
-    }
-    if (command == L"page") {
-        step.kind = StepKind::Page;
-        if (rest.empty()) {
-            error = L"'page' needs the page caption";
-            return false;
-        }
-        return unescape(rest, step.name, error);
-    }
-    if (command == L"text") {
-        step.kind = StepKind::Text;
-        return idAndText(step.text);
-    }
-    if (command == L"button") {
-        step.kind = StepKind::Button;
-        std::wstring state;
-        const std::wstring button = firstWord(rest, state);
-        return parseButton(button, true, step.button, error) &&
-               parseState(state, step.state, error);
-    }
-    if (command == L"press") {
-        step.kind = StepKind::Press;
-        return parseButton(rest, false, step.button, error);
-    }
-    if (command == L"list") {
-        step.kind = StepKind::List;
-        std::wstring all;
-        if (!idAndText(all)) {
-            return false;
-        }
-        // Nothing after the id means an empty list box.
-        if (all.empty()) {
-            return true;
-        }
-        size_t start = 0;
-        for (;;) {
-            const size_t bar = all.find(L'|', start);
-            step.items.push_back(all.substr(start, bar - start));
-            if (bar == std::wstring::npos) {
-                break;
-            }
-            start = bar + 1;
-        }
-        return true;
-    }
-    if (command == L"ports") {
-        // The list box holds exactly the spooler's ports, in the spooler's order.
-        step.kind = StepKind::ListPorts;
-        std::wstring nothing;
-        return idAndText(nothing);
-    }
-    if (command == L"listsel") {
-        step.kind = StepKind::ListSel;
-        return idAndText(step.text);
-    }
-    if (command == L"select") {
-        step.kind = StepKind::Select;
-        return idAndText(step.text);
-    }
-    if (command == L"msgbox") {
-        step.kind = StepKind::MsgBox;
-        std::wstring text;
-        const std::wstring caption = firstWord(rest, text);
-        if (caption.empty()) {
-            error = L"'msgbox' needs a caption and a text";
-            return false;
-        }
-        return unescape(caption, step.name, error) && unescape(text, step.text, error);
-    }
-    if (command == L"shot") {
-        step.kind = StepKind::Shot;
-        if (!isValidFileName(rest)) {
-            error = L"'shot' needs a file name without path characters, got " + quoted(rest);
-            return false;
-        }
-        step.name = rest;
-        return true;
-    }
-    if (command == L"sleep") {
-        step.kind = StepKind::Sleep;
-        return parseNumber(rest, kMaxSleepMs, step.milliseconds, error);
     }
     error = L"unknown step " + quoted(command);
     return false;
@@ -304,21 +476,15 @@ bool parseSteps(const std::string& utf8, std::vector<Step>& steps, std::wstring&
 }
 
 const wchar_t* buttonName(WizardButton button) {
-    for (const NamedButton& entry : kButtons) {
-        if (entry.button == button) {
-            return entry.name;
-        }
-    }
-    return L"?";
+    return nameOf(kButtons, button);
 }
 
 const wchar_t* buttonStateName(ButtonState state) {
-    for (const NamedState& entry : kStates) {
-        if (entry.state == state) {
-            return entry.name;
-        }
-    }
-    return L"?";
+    return nameOf(kStates, state);
+}
+
+const wchar_t* closeWayName(CloseWay way) {
+    return nameOf(kCloseWays, way);
 }
 
 } // namespace driver

@@ -10,17 +10,30 @@ enum class StepKind {
     Start,
     Page,
     Text,
+    Texts,
     Button,
     Press,
+    Close,
     List,
     ListPorts,
     ListSel,
     Select,
     MsgBox,
+    NoMsgBox,
     Shot,
     Exits,
     SpoolerSnapshot,
     SpoolerUnchanged,
+    AddPrinter,
+    RemovePrinter,
+    Printer,
+    NoPrinter,
+    DefaultPrinter,
+    PrintUiSetting,
+    PrintUiRun,
+    PrintUiLogClear,
+    PrintUiCount,
+    PrintUiLine,
     Sleep,
 };
 
@@ -28,27 +41,39 @@ enum class WizardButton { Back, Next, Finish, Cancel, Help };
 
 enum class ButtonState { Enabled, Disabled, Hidden, Visible };
 
+// How a user closes the wizard without its buttons.
+enum class CloseWay { TitleBar, AltF4, Escape };
+
+// What the print UI stand-in is told to do (tests/wine/printui).
+enum class PrintUiMode { FailPort, FailAll, Delay, Normal };
+
 struct Step {
     StepKind kind = StepKind::Start;
     int line = 0;        // 1-based line number in the steps file
     std::wstring source; // the line as written, for the log
     WizardButton button = WizardButton::Next;
     ButtonState state = ButtonState::Enabled;
+    CloseWay closeWay = CloseWay::TitleBar;
+    PrintUiMode printUiMode = PrintUiMode::Normal;
     int controlId = 0;
     int milliseconds = 0;
-    std::wstring name; // page caption, message box caption, screenshot name
-    std::wstring text; // expected or wanted text, escapes already replaced
+    int number = 0;      // a count or a 1-based line number
+    std::wstring name;   // page or message box caption, screenshot or printer name
+    std::wstring text;   // expected or wanted text (escapes already replaced), a switch, a port
+    std::wstring driver; // add-printer's driver entry
     std::vector<std::wstring> items;
 };
 
 // Parses a whole steps file (UTF-8, an optional BOM, LF or CRLF line ends).
 // Lines are "command arg arg...", arguments split by a single blank; the last
 // argument of text-taking steps is the rest of the line. In text arguments \n
-// stands for a line feed and \\ for a backslash. Blank lines and lines starting
-// with # are skipped. On error returns false and says which line is wrong.
+// stands for a line feed, \s for a blank (for one at the end of a line, which
+// editors drop) and \\ for a backslash. Blank lines and lines starting with #
+// are skipped. On error returns false and says which line is wrong.
 bool parseSteps(const std::string& utf8, std::vector<Step>& steps, std::wstring& error);
 
 const wchar_t* buttonName(WizardButton button);
 const wchar_t* buttonStateName(ButtonState state);
+const wchar_t* closeWayName(CloseWay way);
 
 } // namespace driver

@@ -68,6 +68,16 @@ std::wstring quoted(const std::wstring& text) {
     return result + L"\"";
 }
 
+std::wstring seconds(unsigned long milliseconds) {
+    constexpr unsigned long kMsPerSecond = 1000;
+    constexpr unsigned long kMsPerTenth = 100;
+    std::wstring text = std::to_wstring(milliseconds / kMsPerSecond);
+    if (milliseconds % kMsPerSecond != 0) {
+        text += L"." + std::to_wstring(milliseconds % kMsPerSecond / kMsPerTenth);
+    }
+    return text + L" s";
+}
+
 void setUpConsole() {
     _setmode(_fileno(stdout), _O_BINARY);
     SetConsoleOutputCP(CP_UTF8);

@@ -19,6 +19,9 @@ void printLine(const std::wstring& line);
 // as escapes, so expected and actual texts can be compared by eye.
 std::wstring quoted(const std::wstring& text);
 
+// A duration for messages: "3 s", "0.5 s".
+std::wstring seconds(unsigned long milliseconds);
+
 // Sets stdout to binary mode (no CR added to LF) and the console to UTF-8.
 void setUpConsole();
 

@@ -7,33 +7,89 @@
 // whatever happens, it is killed at the end if it is still running.
 //
 // Steps (StepFile.h has the file format; ids are decimal):
-//   start                      run the wizard, wait for its sheet
+//   start                      run the wizard (again, once an earlier run has
+//                              exited), wait for its sheet
 //   page <caption>             wait until the current page has this caption
 //   text <id> <text>           the current page's control has exactly this text
+//   texts <id> <a>|<b>|...     the control shows a, then b, ..., in this order (below)
 //   button <b> <state>         b: back next finish cancel help;
 //                              state: enabled disabled hidden visible
 //   press <b>                  b must be visible and enabled; back next finish cancel
+//   close <way>                the sheet must be enabled (no message box open);
+//                              titlebar: post it WM_SYSCOMMAND SC_CLOSE, as the title
+//                              bar's close button does; altf4: post WM_SYSKEYDOWN VK_F4
+//                              with Alt down, and the key up, to the focused control;
+//                              escape: post WM_KEYDOWN VK_ESCAPE and the key up to the
+//                              focused control (the sheet if none has the focus). The
+//                              step only asks: a later page or exits step checks what
+//                              the wizard made of it. Measured under Wine: the sheet's
+//                              dialog loop turns Esc into WM_COMMAND IDCANCEL, the
+//                              control's DefWindowProc turns Alt+F4 into WM_SYSCOMMAND
+//                              SC_CLOSE (then WM_CLOSE); all three reach the page as
+//                              PSN_QUERYCANCEL.
 //   list <id> <a>|<b>|...      the list box holds exactly these items, in order
 //   ports <id>                 the list box holds exactly the spooler's ports, in its order
 //   listsel <id> <text>        the list box's selected item
 //   select <id> <text>         select that item and tell the page, as a click would
 //   msgbox <caption> <text>    a message box of the sheet shows this; click OK
+//   no-msgbox <ms>             no message box (any dialog of the wizard but its sheet)
+//                              appears for this long; passes early if the wizard exits
 //   shot <name>                <screenshot-dir>/<name>.png of the sheet, plus
 //                              <name>-msgbox.png if a message box is open
 //   exits                      the wizard process ends
 //   spooler-snapshot           remember the local printers and the default one
 //   spooler-unchanged          they are still the same
 //   sleep <ms>
+//
+// Printers (these need no wizard; a name may not contain "|"):
+//   add-printer <name>|<port>[|<driver>]
+//                              add a local printer as the print UI stand-in does: the
+//                              driver entry (named as the printer unless given) first;
+//                              fails if a printer of that name exists
+//   remove-printer <name>      delete that printer
+//   printer <name>|<port>      a local printer of exactly this name is on this port
+//   no-printer <name>          no printer of this name (in any case)
+//   default-printer <name>     this printer is the default one
+//
+// The print UI stand-in (tests/wine/printui, which the wizard runs through rundll32):
+//   printui fail-port <port>   its /if on this port does nothing
+//   printui fail-all           every command does nothing
+//   printui delay <ms>         it waits this long before acting
+//   printui normal             none of the three
+//   printui-run <parameters>   run the system folder's rundll32.exe with these parameters
+//                              (e.g. PRINTUI.DLL,PrintUIEntry /k /n "P") and wait for it
+//   printui-log-clear          empty its log
+//   printui-count <switch> <n> exactly n commands logged since printui-log-clear have this
+//                              switch (/if, /y, /k, /q...)
+//   printui-line <n> <text>    the n-th command logged since printui-log-clear is exactly
+//                              this text; write a blank at its end as \s
+//
+// Steps that check a state wait for it: control texts and buttons up to 3 s, pages,
+// windows, printers and the log up to 10 s.
+//
+// texts polls every 5 ms and records each change. It passes once it has seen <a> and then
+// the last text, and between them nothing but texts of the list in list order (skipping
+// none backwards); what the control showed before <a> is ignored. A text shown for less
+// than 5 ms may go unseen: an intermediate one is then reported as missed, which is no
+// failure; <a> and the last text must be seen. It waits up to 20 s in all.
+//
+// At the end the driver deletes the printers and driver entries that were not there when
+// it started, sets the default printer back and clears the stand-in's settings, so a
+// failed run leaves the next test a clean spooler. Its output says what it removed.
+#include "PrinterSteps.h"
 #include "Screenshot.h"
 #include "Spooler.h"
 #include "StepFile.h"
 #include "Text.h"
+#include "TextSequence.h"
+#include "Wait.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,6 +116,15 @@ constexpr DWORD kPaintDelayMs = 300;
 // moment to work through them so button checks don't see the previous page's.
 constexpr DWORD kSettleTimeoutMs = 500;
 constexpr DWORD kSettleDelayMs = 50;
+// texts looks this often, and gives a whole sequence this long.
+constexpr DWORD kQuickPollMs = 5;
+constexpr DWORD kSequenceTimeoutMs = 20000;
+// no-msgbox looks this often.
+constexpr DWORD kMessageBoxPollMs = 5;
+// Keystroke lParam: one repeat, the scan code from bit 16, the key flags (KF_*) in the
+// high word.
+constexpr LPARAM kOneRepeat = 1;
+constexpr int kHighWordShift = 16;
 // Exit code we give the wizard when we have to kill it.
 constexpr UINT kKilledExitCode = 0xE2E;
 
@@ -78,16 +143,6 @@ constexpr int kClassNameLength = 64;
 
 std::wstring errorText(const wchar_t* what, DWORD code = GetLastError()) {
     return std::wstring(what) + L" failed with error " + std::to_wstring(code);
-}
-
-std::wstring seconds(DWORD milliseconds) {
-    constexpr DWORD kMsPerSecond = 1000;
-    std::wstring text = std::to_wstring(milliseconds / kMsPerSecond);
-    if (milliseconds % kMsPerSecond != 0) {
-        constexpr DWORD kMsPerTenth = 100;
-        text += L"." + std::to_wstring(milliseconds % kMsPerSecond / kMsPerTenth);
-    }
-    return text + L" s";
 }
 
 std::wstring joinItems(const std::vector<std::wstring>& items) {
@@ -130,23 +185,27 @@ bool isVisibleDialog(HWND window) {
     return IsWindowVisible(window) && className(window) == kDialogClass;
 }
 
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> windows;
+};
+
+// EnumWindows's callback. A named CALLBACK function, not a lambda: on i686 the callback
+// is stdcall, which a lambda does not convert to.
+BOOL CALLBACK addProcessWindow(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId) {
+        search->windows.push_back(window);
+    }
+    return TRUE;
+}
+
 // All top-level windows that belong to the process.
 std::vector<HWND> processWindows(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        std::vector<HWND> windows;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == search->processId) {
-                search->windows.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{processId, {}};
+    EnumWindows(addProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.windows;
 }
 
@@ -163,6 +222,18 @@ std::wstring describeWindows(DWORD processId) {
                 (GetWindow(window, GW_OWNER) ? L" (owned)" : L" (no owner)");
     }
     return text.empty() ? L"the wizard shows no window" : L"the wizard shows: " + text;
+}
+
+bool readMessageBox(HWND box, std::wstring& caption, std::wstring& text) {
+    HWND textControl = GetDlgItem(box, kMessageBoxTextId);
+    return readWindowText(box, caption) && textControl && readWindowText(textControl, text);
+}
+
+std::wstring describeMessageBox(HWND box) {
+    std::wstring caption;
+    std::wstring text;
+    readMessageBox(box, caption, text);
+    return L"caption " + quoted(caption) + L", text " + quoted(text);
 }
 
 int buttonControlId(WizardButton button) {
@@ -272,8 +343,6 @@ bool readFileBytes(const std::wstring& path, std::string& bytes, std::wstring& e
     return ok;
 }
 
-enum class WaitResult { Done, TimedOut, WizardExited };
-
 class Driver {
 public:
     Driver(std::wstring wizardExe, std::wstring screenshotDir)
@@ -288,10 +357,16 @@ public:
     // Kills the wizard if it is still running; returns true if it had to.
     bool stopWizard();
 
+    // Undoes what the run did to the spooler (PrinterSteps::restore).
+    bool restoreSpooler(std::vector<std::wstring>& notes) { return printerSteps_.restore(notes); }
+
 private:
     bool start(std::wstring& detail, std::wstring& error);
     bool waitPage(const Step& step, std::wstring& error);
     bool checkText(const Step& step, std::wstring& error);
+    bool checkTexts(const Step& step, std::wstring& detail, std::wstring& error);
+    bool close(const Step& step, std::wstring& detail, std::wstring& error);
+    bool noMessageBox(const Step& step, std::wstring& detail, std::wstring& error);
     bool checkButton(const Step& step, std::wstring& error);
     bool press(const Step& step, std::wstring& error);
     bool checkList(const Step& step, std::wstring& error);
@@ -314,25 +389,14 @@ private:
     }
 
     // Calls check until it returns true, the timeout passes or the wizard exits.
-    template <typename Check> WaitResult waitFor(DWORD timeoutMs, Check check) const {
-        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-        for (;;) {
-            if (check()) {
-                return WaitResult::Done;
-            }
-            if (!wizardRunning()) {
-                return WaitResult::WizardExited;
-            }
-            if (GetTickCount64() >= deadline) {
-                return WaitResult::TimedOut;
-            }
-            Sleep(kPollIntervalMs);
-        }
+    template <typename Check>
+    WaitResult waitFor(DWORD timeoutMs, Check check, DWORD intervalMs = kPollIntervalMs) const {
+        return pollUntil(timeoutMs, intervalMs, check, [this]() { return !wizardRunning(); });
     }
 
     // Turns a failed wait into a reason, with what was seen last.
     std::wstring waitFailure(WaitResult result, DWORD timeoutMs, const std::wstring& seen) const {
-        if (result == WaitResult::WizardExited) {
+        if (result == WaitResult::Stopped) {
             return L"the wizard exited (code " + std::to_wstring(wizardExitCode()) +
                    L") while waiting; last seen: " + seen;
         }
@@ -344,6 +408,10 @@ private:
     HWND findSheet() const;
     // A visible dialog owned by the sheet (a message box), or null.
     HWND findMessageBox() const;
+    // Any visible dialog of the wizard but its sheet, owned or not, or null.
+    HWND findOtherDialog() const;
+    // The control that has the keyboard focus in the sheet, else the sheet itself.
+    HWND focusedWindow() const;
     HWND currentPage() const;
     // The page control with the id, or null with what went wrong in seen.
     HWND pageControl(int controlId, std::wstring& seen) const;
@@ -360,6 +428,7 @@ private:
     HWND sheet_ = nullptr;
     bool haveSnapshot_ = false;
     SpoolerState snapshot_;
+    PrinterSteps printerSteps_;
 };
 
 bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
@@ -372,6 +441,12 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
         return waitPage(step, error);
     case StepKind::Text:
         return checkText(step, error);
+    case StepKind::Texts:
+        return checkTexts(step, detail, error);
+    case StepKind::Close:
+        return close(step, detail, error);
+    case StepKind::NoMsgBox:
+        return noMessageBox(step, detail, error);
     case StepKind::Button:
         return checkButton(step, error);
     case StepKind::Press:
@@ -397,6 +472,17 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
     case StepKind::Sleep:
         Sleep(static_cast<DWORD>(step.milliseconds));
         return true;
+    case StepKind::AddPrinter:
+    case StepKind::RemovePrinter:
+    case StepKind::Printer:
+    case StepKind::NoPrinter:
+    case StepKind::DefaultPrinter:
+    case StepKind::PrintUiSetting:
+    case StepKind::PrintUiRun:
+    case StepKind::PrintUiLogClear:
+    case StepKind::PrintUiCount:
+    case StepKind::PrintUiLine:
+        return printerSteps_.run(step, detail, error);
     }
     error = L"unknown step";
     return false;
@@ -425,10 +511,11 @@ bool Driver::stopWizard() {
 }
 
 bool Driver::start(std::wstring& detail, std::wstring& error) {
-    if (process_) {
-        error = L"the wizard was already started";
+    if (wizardRunning()) {
+        error = L"the wizard is still running";
         return false;
     }
+    stopWizard(); // lets go of an earlier run that has ended
     // The wizard runs in the screenshot folder, not its own, so it has to find
     // its package files from its own path.
     if (!createDirectories(screenshotDir_)) {
@@ -592,6 +679,131 @@ bool Driver::checkText(const Step& step, std::wstring& error) {
     if (result != WaitResult::Done) {
         error = waitFailure(result, kTextTimeoutMs, seen);
         return false;
+    }
+    return true;
+}
+
+bool Driver::checkTexts(const Step& step, std::wstring& detail, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    TextSequence sequence(step.items);
+    std::wstring note;
+    const WaitResult result = waitFor(
+        kSequenceTimeoutMs,
+        [&]() {
+            note.clear();
+            HWND control = pageControl(step.controlId, note);
+            std::wstring text;
+            if (control && readWindowText(control, text)) {
+                sequence.observe(text);
+            }
+            return !sequence.problem().empty() || sequence.complete();
+        },
+        kQuickPollMs);
+    const std::wstring history = L"seen " + joinItems(sequence.seen());
+    if (!sequence.problem().empty()) {
+        error = sequence.problem() + L"; " + history;
+        return false;
+    }
+    if (result != WaitResult::Done) {
+        error =
+            waitFailure(result, kSequenceTimeoutMs, history + (note.empty() ? L"" : L"; " + note));
+        return false;
+    }
+    detail = history;
+    if (!sequence.missed().empty()) {
+        detail += L"; missed (shown for less than " + std::to_wstring(kQuickPollMs) + L" ms?) " +
+                  joinItems(sequence.missed());
+    }
+    return true;
+}
+
+HWND Driver::focusedWindow() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    const DWORD thread = GetWindowThreadProcessId(sheet_, nullptr);
+    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus &&
+        (info.hwndFocus == sheet_ || IsChild(sheet_, info.hwndFocus))) {
+        return info.hwndFocus;
+    }
+    return sheet_;
+}
+
+bool Driver::close(const Step& step, std::wstring& detail, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    // As with press: a user cannot close a sheet that a message box has disabled.
+    if (!IsWindowEnabled(sheet_)) {
+        error = L"cannot close it: the sheet is disabled; " + describeWindows(processId_);
+        return false;
+    }
+    // Posted, never sent, and only asked: the wizard may ask back with a message box.
+    HWND target = sheet_;
+    bool posted = false;
+    const auto postKey = [&](UINT down, UINT up, WPARAM key, LPARAM flags) {
+        target = focusedWindow();
+        const LPARAM scan =
+            static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC))
+            << kHighWordShift;
+        const LPARAM released =
+            static_cast<LPARAM>(static_cast<DWORD>(KF_REPEAT | KF_UP) << kHighWordShift);
+        posted = PostMessageW(target, down, key, kOneRepeat | scan | flags) &&
+                 PostMessageW(target, up, key, kOneRepeat | scan | flags | released);
+    };
+    switch (step.closeWay) {
+    case CloseWay::TitleBar:
+        posted = PostMessageW(sheet_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    case CloseWay::AltF4:
+        postKey(WM_SYSKEYDOWN, WM_SYSKEYUP, VK_F4,
+                static_cast<LPARAM>(KF_ALTDOWN) << kHighWordShift);
+        break;
+    case CloseWay::Escape:
+        postKey(WM_KEYDOWN, WM_KEYUP, VK_ESCAPE, 0);
+        break;
+    }
+    if (!posted) {
+        error = errorText(L"PostMessageW");
+        return false;
+    }
+    detail = std::wstring(closeWayName(step.closeWay)) + L" posted to " + className(target) +
+             (target == sheet_ ? L" (the sheet)" : L" " + std::to_wstring(GetDlgCtrlID(target)));
+    return true;
+}
+
+HWND Driver::findOtherDialog() const {
+    for (HWND window : processWindows(processId_)) {
+        if (window != sheet_ && isVisibleDialog(window)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+bool Driver::noMessageBox(const Step& step, std::wstring& detail, std::wstring& error) {
+    if (!process_ || !wizardRunning()) {
+        error = L"the wizard is not running";
+        return false;
+    }
+    const ULONGLONG started = GetTickCount64();
+    HWND box = nullptr;
+    const WaitResult result = pollUntil(
+        static_cast<DWORD>(step.milliseconds), kMessageBoxPollMs,
+        [&]() {
+            box = findOtherDialog();
+            return box != nullptr;
+        },
+        [this]() { return !wizardRunning(); });
+    const std::wstring after = std::to_wstring(GetTickCount64() - started) + L" ms";
+    if (result == WaitResult::Done) {
+        error = L"after " + after + L" a message box appeared: " + describeMessageBox(box);
+        return false;
+    }
+    if (result == WaitResult::Stopped) {
+        detail = L"the wizard exited after " + after + L" (code " +
+                 std::to_wstring(wizardExitCode()) + L")";
     }
     return true;
 }
@@ -798,8 +1010,7 @@ bool Driver::handleMessageBox(const Step& step, std::wstring& error) {
 
     std::wstring caption;
     std::wstring text;
-    HWND textControl = GetDlgItem(box, kMessageBoxTextId);
-    if (!readWindowText(box, caption) || !textControl || !readWindowText(textControl, text)) {
+    if (!readMessageBox(box, caption, text)) {
         error = L"cannot read the message box";
         return false;
     }
@@ -927,6 +1138,15 @@ int runDriver(int argc, wchar_t** argv) {
     }
     if (driver.stopWizard()) {
         printLine(L"the wizard was still running: killed it");
+    }
+    std::vector<std::wstring> notes;
+    const bool restored = driver.restoreSpooler(notes);
+    for (const std::wstring& note : notes) {
+        printLine(L"cleanup: " + note);
+    }
+    if (!restored) {
+        printLine(L"FAILED: the spooler is not as the run found it");
+        return kExitFailed;
     }
 
     if (passed == steps.size()) {
