@@ -130,23 +130,27 @@ bool isVisibleDialog(HWND window) {
     return IsWindowVisible(window) && className(window) == kDialogClass;
 }
 
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> windows;
+};
+
+// EnumWindows' callback. Not a lambda: in the 32-bit build a lambda does not convert to a
+// CALLBACK (stdcall) function.
+BOOL CALLBACK collectProcessWindow(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId) {
+        search->windows.push_back(window);
+    }
+    return TRUE;
+}
+
 // All top-level windows that belong to the process.
 std::vector<HWND> processWindows(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        std::vector<HWND> windows;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == search->processId) {
-                search->windows.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{processId, {}};
+    EnumWindows(collectProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.windows;
 }
 
