@@ -2,6 +2,7 @@
 #include "StepFile.h"
 
 #include "Text.h"
+#include "UsbSteps.h"
 
 #include <cwctype>
 
@@ -152,6 +153,9 @@ bool parseLine(const std::wstring& line, Step& step, std::wstring& error) {
         return parseNumber(id, kMaxControlId, step.controlId, error) && unescape(tail, text, error);
     };
 
+    if (isUsbStep(command)) {
+        return parseUsbStep(command, rest, step, error);
+    }
     if (command == L"start") {
         step.kind = StepKind::Start;
         return noArguments();

@@ -19,6 +19,12 @@ enum class StepKind {
     MsgBox,
     Shot,
     Exits,
+    UsbAttach, // the usb-* steps, see UsbSteps.h
+    UsbSet,
+    UsbDetach,
+    UsbDetachAll,
+    UsbPresent,
+    UsbAbsent,
     SpoolerSnapshot,
     SpoolerUnchanged,
     Sleep,
@@ -36,6 +42,8 @@ struct Step {
     ButtonState state = ButtonState::Enabled;
     int controlId = 0;
     int milliseconds = 0;
+    // usb-attach, usb-set: how long the fake printer takes to answer
+    unsigned long usbDelayMs = 0;
     std::wstring name; // page caption, message box caption, screenshot name
     std::wstring text; // expected or wanted text, escapes already replaced
     std::vector<std::wstring> items;
