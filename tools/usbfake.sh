@@ -1,4 +1,5 @@
 # Plugs fake USB printers (tests/usbfake) into the current WINEPREFIX and pulls them out again.
+# shellcheck shell=bash
 #
 # tools/wine-env.sh sources this and sets VELTRA_FAKEINST to BUILD_DIR/usbfake/fakeinst.exe,
 # which the Windows build makes. Test equipment only: nothing here touches a package.

@@ -148,8 +148,10 @@ _veltra_wineserver_up() {
 # restarted after `wineboot -i`, so it is restarted here once.
 _veltra_make_prefix() {
     _veltra_wine_quiet wineserver -k || true # fails if none is running: fine
-    rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX" ||
-        { echo "wine-env: cannot empty $WINEPREFIX" >&2; return 1; }
+    if ! rm -rf "$WINEPREFIX" || ! mkdir -p "$WINEPREFIX"; then
+        echo "wine-env: cannot empty $WINEPREFIX" >&2
+        return 1
+    fi
     _veltra_wineserver_up
     if ! _veltra_wine_quiet wineboot -i; then
         echo "wine-env: wineboot -i failed to make $WINEPREFIX" >&2
