@@ -11,7 +11,7 @@
 #
 # The instance id must start with ROOT\ (Wine starts only root devices). The delay is how
 # long, in ms, the printer takes to answer a request for its IEEE 1284 id: 0 at once,
-# 4294967295 never (until the caller cancels). Each call takes 0.1-0.4 s; an attached printer
+# 4294967295 never (until the caller cancels). Each call takes 0.05-0.3 s; an attached printer
 # is listed by SetupAPI as soon as the call returns, a detached one is gone as soon as it
 # returns, and the same instance id can be attached again at once. Printers stay in the
 # prefix across `wineserver -k` until detached. On failure a function says why and returns 1.
