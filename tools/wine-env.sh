@@ -2,19 +2,22 @@
 #
 #   source tools/wine-env.sh BUILD_DIR
 #   veltra_wine_warm      # before ctest, so no Wine service holds ctest's pipes
-#   ...
+#   veltra_usb_attach ... # fake USB printers, see tools/usbfake.sh
 #   veltra_wine_stop      # ends the wineserver and the Xvfb this file started
 #
 # Everything it makes lives under BUILD_DIR: wineprefix/, locale/ (only if the
 # system lacks zh_CN.UTF-8) and xvfb.* (only if there was no usable display).
-# A second run reuses all of it and takes well under a second.
+# Sourcing starts the prefix's wineserver and keeps it up until veltra_wine_stop;
+# it checks that the prefix starts and makes it anew if it does not. A second
+# run reuses all of it and takes about a second.
 
 if [ "$#" -ne 1 ] || [ -z "$1" ]; then
     echo "usage: source tools/wine-env.sh BUILD_DIR" >&2
     return 2 2>/dev/null || exit 2
 fi
 
-VELTRA_WINE_BUILD_DIR="$(mkdir -p "$1" && cd "$1" && pwd)" || return 1
+VELTRA_WINE_BUILD_DIR="$(mkdir -p "$1" && cd "$1" && pwd)" ||
+    { echo "wine-env: cannot make or enter the build folder $1" >&2; return 1; }
 
 # Display numbers tried for our own Xvfb, and how long to wait for it to accept clients.
 VELTRA_XVFB_FIRST_DISPLAY=90
@@ -25,6 +28,16 @@ VELTRA_XVFB_SCREEN="1280x1024x24"
 export WINEPREFIX="$VELTRA_WINE_BUILD_DIR/wineprefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
+
+# The Windows build makes the fake USB printer here (tests/usbfake); the end-to-end
+# tests and the veltra_usb_* functions run it from there.
+export VELTRA_FAKEINST="$VELTRA_WINE_BUILD_DIR/usbfake/fakeinst.exe"
+# shellcheck source=tools/usbfake.sh
+source "$(dirname "${BASH_SOURCE[0]}")/usbfake.sh" ||
+    { echo "wine-env: cannot read tools/usbfake.sh" >&2; return 1; }
+
+# A prefix that starts runs a command in about 1 s cold; one that hangs gets this long.
+VELTRA_WINE_START_TIMEOUT=60
 
 # glibc here ships no compiled zh_CN locale. Without one Wine garbles non-ASCII
 # command-line arguments and file names, so build it into the build folder.
@@ -122,9 +135,55 @@ _veltra_wine_quiet() {
     "$@" >/dev/null 2>&1 </dev/null
 }
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# Starts the prefix's wineserver for good (until veltra_wine_stop), before any
+# Wine program: one started by a program ends 3 s after the last one exits, and
+# `wineserver -p` cannot make a running one stay. A server that outlived ctest's
+# first test would come back inside the next one, holding ctest's pipes.
+_veltra_wineserver_up() {
+    _veltra_wine_quiet wineserver -p || true # fails if one is already up: fine
+}
+
+# Makes the prefix anew (about 8 s). Wine starts a newly installed plug-and-play
+# driver, such as the fake USB printer, only in a prefix whose wineserver was
+# restarted after `wineboot -i`, so it is restarted here once.
+_veltra_make_prefix() {
+    _veltra_wine_quiet wineserver -k || true # fails if none is running: fine
+    if ! rm -rf "$WINEPREFIX" || ! mkdir -p "$WINEPREFIX"; then
+        echo "wine-env: cannot empty $WINEPREFIX" >&2
+        return 1
+    fi
+    _veltra_wineserver_up
     if ! _veltra_wine_quiet wineboot -i; then
         echo "wine-env: wineboot -i failed to make $WINEPREFIX" >&2
+        return 1
+    fi
+    _veltra_wine_quiet wineserver -k || true
+    _veltra_wineserver_up
+}
+
+# True if a 64-bit and a 32-bit program both start in the prefix; what Wine said
+# is left in BUILD_DIR/wine-start.log. A prefix made before 32-bit Wine was
+# installed fails here ("could not load kernel32.dll") instead of in every test.
+_veltra_prefix_starts() {
+    local log="$VELTRA_WINE_BUILD_DIR/wine-start.log"
+    timeout "$VELTRA_WINE_START_TIMEOUT" wine cmd /c exit 0 >"$log" 2>&1 </dev/null &&
+        timeout "$VELTRA_WINE_START_TIMEOUT" wine 'C:\windows\syswow64\cmd.exe' /c exit 0 \
+            >>"$log" 2>&1 </dev/null
+}
+
+if [ -f "$WINEPREFIX/system.reg" ]; then
+    _veltra_wineserver_up
+else
+    _veltra_make_prefix || return 1
+fi
+if ! _veltra_prefix_starts; then
+    echo "wine-env: the Wine prefix $WINEPREFIX does not start" \
+        "($(grep -m 1 . "$VELTRA_WINE_BUILD_DIR/wine-start.log" || echo "Wine said nothing"));" \
+        "making it anew" >&2
+    if ! _veltra_make_prefix || ! _veltra_prefix_starts; then
+        echo "wine-env: a new prefix does not start either:" >&2
+        cat "$VELTRA_WINE_BUILD_DIR/wine-start.log" >&2
+        echo "wine-env: is 32-bit Wine installed (wine32:i386)? tools/deps installs it" >&2
         return 1
     fi
 fi

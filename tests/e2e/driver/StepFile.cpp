@@ -2,6 +2,7 @@
 #include "StepFile.h"
 
 #include "Text.h"
+#include "UsbSteps.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -415,6 +416,9 @@ constexpr StepSyntax kSteps[] = {
 bool parseLine(const std::wstring& line, Step& step, std::wstring& error) {
     std::wstring rest;
     const std::wstring command = firstWord(line, rest);
+    if (isUsbStep(command)) {
+        return parseUsbStep(command, rest, step, error);
+    }
     for (const StepSyntax& syntax : kSteps) {
         if (command == syntax.command) {
             step.kind = syntax.kind;

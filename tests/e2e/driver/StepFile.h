@@ -22,6 +22,12 @@ enum class StepKind {
     NoMsgBox,
     Shot,
     Exits,
+    UsbAttach, // the usb-* steps, see UsbSteps.h
+    UsbSet,
+    UsbDetach,
+    UsbDetachAll,
+    UsbPresent,
+    UsbAbsent,
     SpoolerSnapshot,
     SpoolerUnchanged,
     AddPrinter,
@@ -57,7 +63,9 @@ struct Step {
     PrintUiMode printUiMode = PrintUiMode::Normal;
     int controlId = 0;
     int milliseconds = 0;
-    int number = 0;      // a count or a 1-based line number
+    int number = 0; // a count or a 1-based line number
+    // usb-attach, usb-set: how long the fake printer takes to answer
+    unsigned long usbDelayMs = 0;
     std::wstring name;   // page or message box caption, screenshot or printer name
     std::wstring text;   // expected or wanted text (escapes already replaced), a switch, a port
     std::wstring driver; // add-printer's driver entry

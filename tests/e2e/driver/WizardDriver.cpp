@@ -37,6 +37,8 @@
 //   shot <name>                <screenshot-dir>/<name>.png of the sheet, plus
 //                              <name>-msgbox.png if a message box is open
 //   exits                      the wizard process ends
+//   usb-attach, usb-set, usb-detach, usb-detach-all, usb-present, usb-absent
+//                              fake USB printers, see UsbSteps.h
 //   spooler-snapshot           remember the local printers and the default one
 //   spooler-unchanged          they are still the same
 //   sleep <ms>
@@ -82,7 +84,9 @@
 #include "StepFile.h"
 #include "Text.h"
 #include "TextSequence.h"
+#include "UsbSteps.h"
 #include "Wait.h"
+#include "WinePath.h"
 
 #include <windows.h>
 
@@ -285,42 +289,6 @@ bool createDirectories(const std::wstring& path) {
     return true;
 }
 
-// Under Wine, ctest hands us Unix paths ("/tmp/..."): map them to DOS paths
-// the way Wine itself does. Everything is then made absolute.
-std::wstring toWindowsPath(const std::wstring& path) {
-    std::wstring result = path;
-    if (!path.empty() && path[0] == L'/') {
-        using WineGetDosFileName = WCHAR*(CDECL*)(const char*);
-        HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-        const FARPROC proc = kernel ? GetProcAddress(kernel, "wine_get_dos_file_name") : nullptr;
-        // Going through void(*)() keeps GCC's function cast warning quiet.
-        const auto getDosFileName =
-            reinterpret_cast<WineGetDosFileName>(reinterpret_cast<void (*)()>(proc));
-        WCHAR* dosPath = getDosFileName ? getDosFileName(toUtf8(path).c_str()) : nullptr;
-        if (dosPath) {
-            result = dosPath;
-            HeapFree(GetProcessHeap(), 0, dosPath);
-        } else {
-            // Wine's default prefix maps Z: to the Unix root.
-            result = L"Z:" + path;
-            for (wchar_t& c : result) {
-                if (c == L'/') {
-                    c = L'\\';
-                }
-            }
-        }
-    }
-    const DWORD size = GetFullPathNameW(result.c_str(), 0, nullptr, nullptr);
-    if (size == 0) {
-        return result;
-    }
-    std::vector<wchar_t> full(size);
-    if (GetFullPathNameW(result.c_str(), size, full.data(), nullptr) == 0) {
-        return result;
-    }
-    return full.data();
-}
-
 bool readFileBytes(const std::wstring& path, std::string& bytes, std::wstring& error) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -359,6 +327,10 @@ public:
 
     // Undoes what the run did to the spooler (PrinterSteps::restore).
     bool restoreSpooler(std::vector<std::wstring>& notes) { return printerSteps_.restore(notes); }
+    // Detaches fake USB printers an earlier run left, so the steps start with none.
+    bool startClean(std::wstring& detail, std::wstring& error) {
+        return usb_.startClean(detail, error);
+    }
 
 private:
     bool start(std::wstring& detail, std::wstring& error);
@@ -429,6 +401,7 @@ private:
     bool haveSnapshot_ = false;
     SpoolerState snapshot_;
     PrinterSteps printerSteps_;
+    FakeUsbPrinters usb_; // destroyed after the wizard is stopped
 };
 
 bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
@@ -465,6 +438,13 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
         return shot(step, detail, error);
     case StepKind::Exits:
         return waitExit(detail, error);
+    case StepKind::UsbAttach:
+    case StepKind::UsbSet:
+    case StepKind::UsbDetach:
+    case StepKind::UsbDetachAll:
+    case StepKind::UsbPresent:
+    case StepKind::UsbAbsent:
+        return usb_.run(step, detail, error);
     case StepKind::SpoolerSnapshot:
         return spoolerSnapshot(detail, error);
     case StepKind::SpoolerUnchanged:
@@ -1122,6 +1102,14 @@ int runDriver(int argc, wchar_t** argv) {
     printLine(L"screenshots: " + screenshotDir);
 
     Driver driver(wizardExe, screenshotDir);
+    std::wstring cleaned;
+    if (!driver.startClean(cleaned, error)) {
+        printLine(L"FAILED to start without fake USB printers: " + error);
+        return kExitFailed;
+    }
+    if (!cleaned.empty()) {
+        printLine(cleaned);
+    }
     size_t passed = 0;
     for (const Step& step : steps) {
         printLine(L"line " + std::to_wstring(step.line) + L": " + step.source);
