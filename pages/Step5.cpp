@@ -145,6 +145,8 @@ bool CStep5::OnWizardFinish() {
         }
         m_strStatus = kRemovingText;
         SendPrivateMessage(WM_REFRESH_PAGE);
+        // This thread waits for the removal without painting: show the status first.
+        RepaintNow();
         if (!removal.Start(RemoveOldDriverThread, this)) {
             m_hRemoveEvent.Close();
             ReportFailureWithoutWorker();

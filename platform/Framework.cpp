@@ -65,6 +65,12 @@ bool CPropertyPage::PostPrivateMessage(unsigned message, std::uintptr_t wParam,
     return m_pWindow != nullptr && m_pWindow->PostPrivateMessage(message, wParam, lParam);
 }
 
+void CPropertyPage::RepaintNow() {
+    if (m_pWindow != nullptr) {
+        m_pWindow->RepaintNow();
+    }
+}
+
 ISheetWindow* CPropertyPage::GetSheetWindow() const {
     return m_pSheet ? m_pSheet->GetWindow() : nullptr;
 }

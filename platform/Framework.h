@@ -101,6 +101,8 @@ public:
     // Ends the wizard the way Cancel does: the sheet is asked to press Cancel once the current
     // message is done, and the active page's OnQueryCancel has the last word.
     bool EndWizardAsCancel();
+    // Paints the page's changes at once (see IDialogWindow::RepaintNow).
+    void RepaintNow();
     // The sheet's own window, or null when the sheet is not shown.
     ISheetWindow* GetSheetWindow() const;
 

@@ -73,6 +73,8 @@ public:
     IListBox* GetListBox(int id) override;
     void ShowItem(int id, bool show) override;
     void EnableItem(int id, bool enable) override;
+    // Nothing is painted headless.
+    void RepaintNow() override {}
     int ShowMessageBox(const WString& text, const WString& caption, unsigned style) override;
     // A page has no wizard buttons of its own: the pages set them through the sheet.
     void SetWizardButtons(unsigned) override {}

@@ -109,6 +109,10 @@ void Win32Dialog::EnableItem(int id, bool enable) {
     }
 }
 
+void Win32Dialog::RepaintNow() {
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 int Win32Dialog::ShowMessageBox(const WString& text, const WString& caption, unsigned style) {
     return ::MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), style);
 }

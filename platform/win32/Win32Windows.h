@@ -40,6 +40,7 @@ public:
     IListBox* GetListBox(int id) override;
     void ShowItem(int id, bool show) override;
     void EnableItem(int id, bool enable) override;
+    void RepaintNow() override;
     int ShowMessageBox(const WString& text, const WString& caption, unsigned style) override;
     std::uintptr_t SetTimer(std::uintptr_t id, unsigned milliseconds) override;
     bool KillTimer(std::uintptr_t id) override;
