@@ -29,11 +29,20 @@ bool CLineReader::Refill() {
     return m_nEnd != 0;
 }
 
-bool CLineReader::ReadLine(std::string& line) {
-    line.clear();
+// The line without its carriage return, if it ended in "\r\n".
+std::string_view CLineReader::Finish(std::string_view line) {
+    if (!line.empty() && line.back() == kCarriageReturn) {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+bool CLineReader::ReadLine(std::string_view& line) {
+    m_longLine.clear();
     bool readAny = false;
     for (;;) {
         if (m_nPosition == m_nEnd && !Refill()) {
+            line = std::string_view(m_longLine.data(), m_longLine.size());
             return readAny;
         }
         readAny = true;
@@ -41,14 +50,18 @@ bool CLineReader::ReadLine(std::string& line) {
         const std::size_t available = m_nEnd - m_nPosition;
         const char* end = static_cast<const char*>(std::memchr(start, kLineFeed, available));
         if (end == nullptr) {
-            line.append(start, available);
+            m_longLine.insert(m_longLine.end(), start, start + available);
             m_nPosition = m_nEnd;
             continue;
         }
-        line.append(start, static_cast<std::size_t>(end - start));
-        m_nPosition += static_cast<std::size_t>(end - start) + 1;
-        if (!line.empty() && line.back() == kCarriageReturn) {
-            line.pop_back();
+        const std::size_t length = static_cast<std::size_t>(end - start);
+        m_nPosition += length + 1;
+        if (m_longLine.empty()) {
+            // The usual case: the whole line lies in the chunk, and is read in place.
+            line = Finish(std::string_view(start, length));
+        } else {
+            m_longLine.insert(m_longLine.end(), start, end);
+            line = Finish(std::string_view(m_longLine.data(), m_longLine.size()));
         }
         return true;
     }

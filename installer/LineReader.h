@@ -2,7 +2,7 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/FileReader.h"
@@ -15,14 +15,17 @@ class CLineReader {
 public:
     // False when the file cannot be opened.
     bool Open(const WChar* path);
-    // The next line; false at the end of the file.
-    bool ReadLine(std::string& line);
+    // The next line; false at the end of the file. The view stays good until the next call.
+    bool ReadLine(std::string_view& line);
 
 private:
     bool Refill();
+    std::string_view Finish(std::string_view line);
 
     CFileReader m_file;
     std::vector<char> m_buffer;
+    // A line that spans chunks is gathered here.
+    std::vector<char> m_longLine;
     std::size_t m_nPosition = 0;
     std::size_t m_nEnd = 0;
     bool m_bAtEnd = true;

@@ -3,7 +3,7 @@
 #include "installer/DriverInstaller.h"
 
 #include <cstring>
-#include <string>
+#include <string_view>
 
 #include "installer/LineReader.h"
 
@@ -24,7 +24,7 @@ void ReplaceAll(WString& text, const WString& from, const WString& to) {
 
 // Whether the line's first `length` characters are the model's, each byte of the line one
 // character. A line shorter than that does not match.
-bool LineStartsWithModel(const std::string& line, const WString& model, std::size_t length) {
+bool LineStartsWithModel(std::string_view line, const WString& model, std::size_t length) {
     const std::size_t wanted = length < model.size() ? length : model.size();
     if (line.size() < length || wanted != length) {
         return false;
@@ -67,22 +67,22 @@ int CDriverInstaller::FindUsbHardwareId(const WChar* infPath, const WChar* quote
     if (!inf.Open(infPath)) {
         return 0;
     }
-    std::string line;
+    std::string_view line;
     while (inf.ReadLine(line)) {
         if (!LineStartsWithModel(line, model, length)) {
             continue;
         }
         const std::size_t firstComma = line.find(kFieldSeparator);
-        if (firstComma == std::string::npos ||
-            line.find(kUsbMark, firstComma > 0 ? firstComma - 1 : 0) == std::string::npos) {
+        if (firstComma == std::string_view::npos ||
+            line.find(kUsbMark, firstComma > 0 ? firstComma - 1 : 0) == std::string_view::npos) {
             continue;
         }
         // The id is the field after the first comma, as it stands; with no second comma it
         // is empty.
         const std::size_t secondComma = line.find(kFieldSeparator, firstComma + 1);
-        const std::string id = secondComma == std::string::npos
-                                   ? std::string()
-                                   : line.substr(firstComma + 1, secondComma - firstComma - 1);
+        const std::string_view id = secondComma == std::string_view::npos
+                                        ? std::string_view()
+                                        : line.substr(firstComma + 1, secondComma - firstComma - 1);
         // An id that would not leave the buffer terminated is no id this installer can use.
         if (id.size() >= capacity) {
             return 0;

@@ -2,7 +2,7 @@
 // the hardware id the driver INF gives for the selected driver.
 #include "installer/DriverInstaller.h"
 
-#include <string>
+#include <string_view>
 
 #include "platform/CodePage.h"
 #include "platform/DeviceManager.h"
@@ -20,7 +20,8 @@ int CDriverInstaller::UpdatePnPDriver() {
                            kHardwareIdCapacity)) {
         return 0;
     }
-    const WString wideId = WidenWithThreadCodePage(reinterpret_cast<const char*>(hardwareId));
+    const WString wideId =
+        WidenWithThreadCodePage(std::string_view(reinterpret_cast<const char*>(hardwareId)));
     // A restart the system asks for is left to the user: the update counts as done.
     return UpdatePnPDeviceDriver(wideId.c_str(), m_szDriverInf, restartNeeded) ? 1 : 0;
 }

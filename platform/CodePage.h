@@ -2,9 +2,9 @@
 // printer's device ID.
 #pragma once
 
-#include <string>
+#include <string_view>
 
 #include "platform/Text.h"
 
 // `bytes` as wide text, read in the calling thread's ANSI code page (CP_THREAD_ACP).
-WString WidenWithThreadCodePage(const std::string& bytes);
+WString WidenWithThreadCodePage(std::string_view bytes);

@@ -1,6 +1,6 @@
 // The model the attached USB printer reports, and the device tree's rescan.
 #include <cstdio>
-#include <string>
+#include <string_view>
 
 #include "installer/DriverInstaller.h"
 #include "platform/CodePage.h"
@@ -16,11 +16,15 @@ const WChar kPairEnd = WTEXT(';');
 } // namespace
 
 WString ExtractDeviceIdModel(const unsigned char* deviceId, std::size_t returned) {
-    std::string text;
-    for (std::size_t i = kDeviceIdTextOffset; i < returned && deviceId[i] != 0; ++i) {
-        text.push_back(static_cast<char>(deviceId[i]));
+    std::size_t textEnd = kDeviceIdTextOffset;
+    while (textEnd < returned && deviceId[textEnd] != 0) {
+        ++textEnd;
     }
-    const WString wide = WidenWithThreadCodePage(text);
+    const WString wide = textEnd <= kDeviceIdTextOffset
+                             ? WString()
+                             : WidenWithThreadCodePage(std::string_view(
+                                   reinterpret_cast<const char*>(deviceId) + kDeviceIdTextOffset,
+                                   textEnd - kDeviceIdTextOffset));
     const std::size_t key = wide.find(kModelKey);
     if (key == WString::npos) {
         return WString();
@@ -52,16 +56,38 @@ int CDriverInstaller::GetUsbPrinterModel(WString& model) {
     return 1;
 }
 
+namespace {
+constexpr unsigned kHexDigitBits = 4;
+const char kHexDigits[] = "0123456789abcdef";
+
+// Writes "<what> failed: <code in hexadecimal>" and a line end to standard output, as
+// printf("%x") writes the code: lower case, no leading zeros. (printf itself would bring a
+// whole formatting engine into the program for these two lines.)
+void ReportFailure(const char* what, ConfigResult code) {
+    constexpr std::size_t kMaxDigits = 2 * sizeof(ConfigResult);
+    char digits[kMaxDigits + 2] = {};
+    std::size_t first = kMaxDigits;
+    digits[kMaxDigits] = '\n';
+    do {
+        digits[--first] = kHexDigits[code & ((1u << kHexDigitBits) - 1)];
+        code >>= kHexDigitBits;
+    } while (code != 0);
+    std::fputs(what, stdout);
+    std::fputs(" failed: ", stdout);
+    std::fputs(digits + first, stdout);
+}
+} // namespace
+
 int CDriverInstaller::RescanDevices() {
     DeviceNode root = 0;
     ConfigResult result = DeviceTreeLocateRoot(root);
     if (result != kConfigSuccess) {
-        std::printf("CM_Locate_DevNode failed: %lx\n", result);
+        ReportFailure("CM_Locate_DevNode", result);
         return 0;
     }
     result = DeviceTreeReenumerate(root);
     if (result != kConfigSuccess) {
-        std::printf("CM_Reenumerate_DevNode failed: %lx\n", result);
+        ReportFailure("CM_Reenumerate_DevNode", result);
         return 0;
     }
     return 1;

@@ -50,6 +50,6 @@ void CFileReader::Close() {
     m_hFile = nullptr;
 }
 
-WString WidenWithThreadCodePage(const std::string& bytes) {
-    return sim::DecodeAnsiCodePage(bytes, sim::Machine::Get().ansiCodePage);
+WString WidenWithThreadCodePage(std::string_view bytes) {
+    return sim::DecodeAnsiCodePage(std::string(bytes), sim::Machine::Get().ansiCodePage);
 }

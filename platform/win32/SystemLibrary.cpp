@@ -49,17 +49,6 @@ FARPROC CSystemLibrary::Find(const char* name) {
     return GetProcAddress(module, name);
 }
 
-CSystemLibrary& SpoolerLibrary() {
-    static CSystemLibrary library(L"winspool.drv");
-    return library;
-}
-
-CSystemLibrary& DeviceInstallLibrary() {
-    static CSystemLibrary library(L"newdev.dll");
-    return library;
-}
-
-CSystemLibrary& ConfigManagerLibrary() {
-    static CSystemLibrary library(L"cfgmgr32.dll");
-    return library;
-}
+CSystemLibrary g_spoolerLibrary(L"winspool.drv");
+CSystemLibrary g_deviceInstallLibrary(L"newdev.dll");
+CSystemLibrary g_configManagerLibrary(L"cfgmgr32.dll");

@@ -18,7 +18,7 @@ bool SystemDirectoryPath(const wchar_t* file, std::wstring& path);
 // One system DLL, loaded on first use and kept for the life of the process.
 class CSystemLibrary {
 public:
-    explicit CSystemLibrary(const wchar_t* fileName) : m_fileName(fileName) {}
+    explicit constexpr CSystemLibrary(const wchar_t* fileName) : m_fileName(fileName) {}
 
     // The function, or null when the DLL or the function cannot be had (the last error then
     // tells why).
@@ -33,7 +33,8 @@ private:
     std::atomic<HMODULE> m_module{nullptr};
 };
 
-// The libraries the installer uses.
-CSystemLibrary& SpoolerLibrary();       // winspool.drv
-CSystemLibrary& DeviceInstallLibrary(); // newdev.dll
-CSystemLibrary& ConfigManagerLibrary(); // cfgmgr32.dll
+// The libraries the installer uses. Constant-initialized, so any thread may use them at any
+// time, even before static construction is over.
+extern CSystemLibrary g_spoolerLibrary;       // winspool.drv
+extern CSystemLibrary g_deviceInstallLibrary; // newdev.dll
+extern CSystemLibrary g_configManagerLibrary; // cfgmgr32.dll

@@ -9,8 +9,7 @@
 #include "platform/win32/SystemLibrary.h"
 
 ConfigResult DeviceTreeLocateRoot(DeviceNode& root) {
-    static auto* locate =
-        ConfigManagerLibrary().Get<decltype(CM_Locate_DevNodeW)>("CM_Locate_DevNodeW");
+    auto* locate = g_configManagerLibrary.Get<decltype(CM_Locate_DevNodeW)>("CM_Locate_DevNodeW");
     if (locate == nullptr) {
         return CR_FAILURE;
     }
@@ -21,8 +20,8 @@ ConfigResult DeviceTreeLocateRoot(DeviceNode& root) {
 }
 
 ConfigResult DeviceTreeReenumerate(DeviceNode node) {
-    static auto* reenumerate =
-        ConfigManagerLibrary().Get<decltype(CM_Reenumerate_DevNode)>("CM_Reenumerate_DevNode");
+    auto* reenumerate =
+        g_configManagerLibrary.Get<decltype(CM_Reenumerate_DevNode)>("CM_Reenumerate_DevNode");
     if (reenumerate == nullptr) {
         return CR_FAILURE;
     }
@@ -30,7 +29,7 @@ ConfigResult DeviceTreeReenumerate(DeviceNode node) {
 }
 
 bool UpdatePnPDeviceDriver(const WChar* hardwareId, const WChar* infPath, bool& restartNeeded) {
-    static auto* update = DeviceInstallLibrary().Get<decltype(UpdateDriverForPlugAndPlayDevicesW)>(
+    auto* update = g_deviceInstallLibrary.Get<decltype(UpdateDriverForPlugAndPlayDevicesW)>(
         "UpdateDriverForPlugAndPlayDevicesW");
     if (update == nullptr) {
         return false;

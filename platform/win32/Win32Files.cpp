@@ -39,7 +39,7 @@ void CFileReader::Close() {
     }
 }
 
-WString WidenWithThreadCodePage(const std::string& bytes) {
+WString WidenWithThreadCodePage(std::string_view bytes) {
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(MAXINT)) {
         return WString();
     }

@@ -25,8 +25,9 @@ struct SheetRun {
     std::unique_ptr<Win32Dialog> window;
 };
 
-// The sheet being started on this thread: the sheet's start-up callback carries no context.
-thread_local SheetRun* t_pStartingSheet = nullptr;
+// The sheet being started: the sheet's start-up callback carries no context. The program runs
+// one modal sheet at a time, on its user-interface thread.
+SheetRun* g_pStartingSheet = nullptr;
 
 LRESULT PageNotification(CPropertyPage& page, UINT code, bool& handled) {
     handled = true;
@@ -98,7 +99,7 @@ INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 int CALLBACK SheetCallback(HWND hwnd, UINT message, LPARAM) {
-    SheetRun* run = t_pStartingSheet;
+    SheetRun* run = g_pStartingSheet;
     if (message == PSCB_INITIALIZED && run != nullptr) {
         run->window = std::make_unique<Win32Dialog>(hwnd, hwnd);
         run->sheet->AttachWindow(run->window.get());
@@ -155,9 +156,9 @@ int RunModalSheet(CPropertySheet& sheet) {
     header.ppsp = pages.data();
     header.pfnCallback = SheetCallback;
 
-    t_pStartingSheet = &run;
+    g_pStartingSheet = &run;
     const INT_PTR result = PropertySheetW(&header);
-    t_pStartingSheet = nullptr;
+    g_pStartingSheet = nullptr;
     sheet.AttachWindow(nullptr);
     for (PageHost& host : hosts) {
         host.page->AttachWindow(nullptr);

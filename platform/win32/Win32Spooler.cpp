@@ -16,7 +16,7 @@ namespace {
 // function itself fails, with the loader's error as the last error.
 template <class Function, class... Arguments>
 BOOL CallSpooler(const char* name, Arguments... arguments) {
-    Function* function = SpoolerLibrary().Get<Function>(name);
+    Function* function = g_spoolerLibrary.Get<Function>(name);
     return function != nullptr ? function(arguments...) : FALSE;
 }
 
