@@ -21,18 +21,6 @@ constexpr unsigned kByteMask = 0xFF;
 // The root of the device tree, as the configuration manager hands it out.
 constexpr DeviceNode kRootNode = 1;
 
-WChar FoldCase(WChar c) {
-    return (c >= WTEXT('a') && c <= WTEXT('z')) ? static_cast<WChar>(c - WTEXT('a') + WTEXT('A'))
-                                                : c;
-}
-
-// Hardware ids compare without regard to case, as Windows compares them.
-bool SameId(const WString& a, const WString& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](WChar x, WChar y) {
-               return FoldCase(x) == FoldCase(y);
-           });
-}
-
 std::string Trim(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t");
     const std::size_t last = text.find_last_not_of(" \t\r");
@@ -55,7 +43,7 @@ WString ModelForHardwareId(const std::string& inf, const WString& hardwareId) {
         const std::size_t second = text.find(',', first + 1);
         const std::string id = Trim(text.substr(
             first + 1, second == std::string::npos ? std::string::npos : second - first - 1));
-        if (SameId(FromUtf8(id), hardwareId)) {
+        if (EqualsIgnoringAsciiCase(FromUtf8(id), hardwareId)) {
             return FromUtf8(text.substr(1, close - 1));
         }
     }
@@ -225,7 +213,7 @@ bool Devices::UpdateDriver(const WString& hardwareId, const WString& infPath, bo
     const UsbPrinter* device = nullptr;
     for (const UsbPrinter& printer : m_printers) {
         for (const WString& id : printer.hardwareIds) {
-            if (device == nullptr && SameId(id, hardwareId)) {
+            if (device == nullptr && EqualsIgnoringAsciiCase(id, hardwareId)) {
                 device = &printer;
             }
         }

@@ -1,6 +1,8 @@
 // INI file bytes read as the platform's private-profile functions read them (portable).
 #include "platform/sim/SimIniParser.h"
 
+#include "platform/sim/SimText.h"
+
 namespace sim {
 namespace {
 
@@ -27,9 +29,6 @@ constexpr unsigned long kSmallestList = 2;
 
 // Only ASCII letters match without regard to case: Wine 8.0 leaves every other letter as it
 // is ("Ä" is not "ä", full-width "Ａ" is not "ａ").
-constexpr WChar kFirstCapital = WTEXT('A');
-constexpr WChar kLastCapital = WTEXT('Z');
-constexpr WChar kCapitalToSmall = WTEXT('a') - WTEXT('A');
 
 // Tab, LF, VT, FF and CR are one run of codes.
 bool IsBlank(WChar c) {
@@ -38,22 +37,6 @@ bool IsBlank(WChar c) {
 
 bool IsLineBreak(WChar c) {
     return c == kCarriageReturn || c == kLineFeed;
-}
-
-WChar FoldCase(WChar c) {
-    return c >= kFirstCapital && c <= kLastCapital ? static_cast<WChar>(c + kCapitalToSmall) : c;
-}
-
-bool SameTextIgnoringCase(const WString& a, const WString& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // The platform keeps names and values as C strings: a NUL inside a line ends them.
@@ -232,7 +215,7 @@ IniDocument IniDocument::FromText(const WString& text) {
 
 const IniSection* IniDocument::FindSection(const WString& name) const {
     for (const IniSection& section : m_sections) {
-        if (SameTextIgnoringCase(section.name, name)) {
+        if (EqualsIgnoringAsciiCase(section.name, name)) {
             return &section;
         }
     }
@@ -325,7 +308,7 @@ unsigned long IniDocument::ReadString(const WChar* section, const WChar* key,
     if (found != nullptr) {
         const WString wanted = Trimmed(key);
         for (const IniLine& line : found->lines) {
-            if (SameTextIgnoringCase(line.name, wanted)) {
+            if (EqualsIgnoringAsciiCase(line.name, wanted)) {
                 if (line.hasValue) {
                     value = line.value.c_str();
                 }

@@ -10,6 +10,7 @@
 #include "platform/sim/SimDevices.h"
 #include "platform/sim/SimPrintUI.h"
 #include "platform/sim/SimSpooler.h"
+#include "platform/sim/SimText.h"
 
 namespace sim {
 
@@ -62,9 +63,7 @@ void Machine::Reset() {
 WString Machine::FileKey(const WString& path) {
     WString key = path;
     for (WChar& c : key) {
-        if (c >= WTEXT('a') && c <= WTEXT('z')) {
-            c = static_cast<WChar>(c - WTEXT('a') + WTEXT('A'));
-        }
+        c = FoldAsciiCase(c);
     }
     return key;
 }

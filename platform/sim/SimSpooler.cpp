@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/sim/SimMachine.h"
+#include "platform/sim/SimText.h"
 
 namespace sim {
 
@@ -22,16 +23,9 @@ constexpr std::uintptr_t kFirstHandle = 0x1000;
 // What the calling thread's last spooler call left, as GetLastError would tell it.
 thread_local unsigned long t_lastError = kNoError;
 
-WChar FoldCase(WChar c) {
-    return (c >= WTEXT('a') && c <= WTEXT('z')) ? static_cast<WChar>(c - WTEXT('a') + WTEXT('A'))
-                                                : c;
-}
-
 // Names of printers and drivers compare as Windows compares them: without regard to case.
 bool SameName(const WString& a, const WString& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](WChar x, WChar y) {
-               return FoldCase(x) == FoldCase(y);
-           });
+    return EqualsIgnoringAsciiCase(a, b);
 }
 
 // The bytes an enumeration needs for these names: each record, then its text with its NUL.

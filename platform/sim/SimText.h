@@ -6,6 +6,26 @@
 #include "platform/Text.h"
 
 namespace sim {
+
+// ASCII capitals as small letters, every other character as it is: names on the simulated
+// machine (printers, drivers, hardware ids, INI sections, files) match as Windows matches
+// them, without regard to the case of ASCII letters.
+inline WChar FoldAsciiCase(WChar c) {
+    return c >= WTEXT('A') && c <= WTEXT('Z') ? static_cast<WChar>(c - WTEXT('A') + WTEXT('a')) : c;
+}
+
+inline bool EqualsIgnoringAsciiCase(const WString& a, const WString& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 WString FromUtf8(const std::string& text);
 std::string ToUtf8(const WString& text);
 // A number in decimal digits.

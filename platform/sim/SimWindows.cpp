@@ -20,17 +20,12 @@ constexpr unsigned long kWorkerPollMs = 1;
 // Ids of the sheet's buttons, all present from the start.
 const int kSheetButtons[] = {kBackButton, kNextButton, kFinishButton, kCancelButton, kHelpButton};
 
-WChar FoldCase(WChar c) {
-    return (c >= WTEXT('A') && c <= WTEXT('Z')) ? static_cast<WChar>(c - WTEXT('A') + WTEXT('a'))
-                                                : c;
-}
-
 // Case-blind comparison, as the list box compares its items.
 int CompareNoCase(const WString& a, const WString& b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const WChar ca = FoldCase(a[i]);
-        const WChar cb = FoldCase(b[i]);
+        const WChar ca = FoldAsciiCase(a[i]);
+        const WChar cb = FoldAsciiCase(b[i]);
         if (ca != cb) {
             return ca < cb ? -1 : 1;
         }
