@@ -27,6 +27,8 @@ CUSBPort::~CUSBPort() {
 }
 
 bool CUSBPort::OpenUsbPrinter(WString& vid, WString& pid) {
+    // Callers open with nothing open; a printer still held would otherwise be lost open.
+    CloseDevice();
     CUsbPrinterInterfaces interfaces;
     if (!interfaces.Open()) {
         return false;
