@@ -87,7 +87,10 @@ int CDriverInstaller::FindUsbHardwareId(const WChar* infPath, const WChar* quote
         if (id.size() >= capacity) {
             return 0;
         }
-        std::memcpy(buffer, id.data(), id.size());
+        if (!id.empty()) {
+            std::memcpy(buffer, id.data(), id.size());
+        }
+        buffer[id.size()] = 0;
         return 1;
     }
     return 0;
