@@ -1,6 +1,7 @@
-// System DLLs that Windows does not always take from the system directory (they are no
-// KnownDLLs): loaded from there by full path the first time they are needed, never through the
-// search path, where a DLL planted beside the program could be found first.
+// System DLLs loaded from the system directory by full path the first time they are needed,
+// never through the search path, where a DLL planted beside the program could be found first.
+// That is the only safe way to have the ones that are no KnownDLLs; the others (SetupAPI, the
+// shell) are loaded the same way so that start-up does not pay for what only Finish uses.
 #pragma once
 
 #include <windows.h>
@@ -38,3 +39,5 @@ private:
 extern CSystemLibrary g_spoolerLibrary;       // winspool.drv
 extern CSystemLibrary g_deviceInstallLibrary; // newdev.dll
 extern CSystemLibrary g_configManagerLibrary; // cfgmgr32.dll
+extern CSystemLibrary g_setupLibrary;         // setupapi.dll
+extern CSystemLibrary g_shellLibrary;         // shell32.dll

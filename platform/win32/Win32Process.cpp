@@ -21,6 +21,11 @@ bool RunSystemProgram(const WChar* program, const WChar* parameters, unsigned lo
         error = GetLastError();
         return false;
     }
+    auto* shellExecute = g_shellLibrary.Get<decltype(ShellExecuteExW)>("ShellExecuteExW");
+    if (shellExecute == nullptr) {
+        error = GetLastError();
+        return false;
+    }
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -30,7 +35,7 @@ bool RunSystemProgram(const WChar* program, const WChar* parameters, unsigned lo
     info.lpParameters = parameters;
     info.lpDirectory = nullptr;
     info.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&info)) {
+    if (!shellExecute(&info)) {
         error = GetLastError();
         return false;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/UsbPrinter.h"
+#include "platform/win32/SystemLibrary.h"
 
 namespace {
 
@@ -43,14 +44,25 @@ struct DeviceIdRequest {
 const DeviceHandle kNoDevice = INVALID_HANDLE_VALUE;
 
 CUsbPrinterInterfaces::~CUsbPrinterInterfaces() {
-    if (m_hList != nullptr) {
-        SetupDiDestroyDeviceInfoList(AsList(m_hList));
+    if (m_hList == nullptr) {
+        return;
+    }
+    // A list exists only once SetupAPI was loaded, and it stays loaded.
+    auto* destroy =
+        g_setupLibrary.Get<decltype(SetupDiDestroyDeviceInfoList)>("SetupDiDestroyDeviceInfoList");
+    if (destroy != nullptr) {
+        destroy(AsList(m_hList));
     }
 }
 
 bool CUsbPrinterInterfaces::Open() {
-    HDEVINFO list = SetupDiGetClassDevsW(&kUsbPrinterInterfaceClass, nullptr, nullptr,
-                                         DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    auto* getClassDevices =
+        g_setupLibrary.Get<decltype(SetupDiGetClassDevsW)>("SetupDiGetClassDevsW");
+    if (getClassDevices == nullptr) {
+        return false;
+    }
+    HDEVINFO list = getClassDevices(&kUsbPrinterInterfaceClass, nullptr, nullptr,
+                                    DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (list == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -59,17 +71,21 @@ bool CUsbPrinterInterfaces::Open() {
 }
 
 CUsbPrinterInterfaces::Entry CUsbPrinterInterfaces::Get(unsigned long index, WString& path) {
-    if (m_hList == nullptr) {
+    auto* enumInterfaces =
+        g_setupLibrary.Get<decltype(SetupDiEnumDeviceInterfaces)>("SetupDiEnumDeviceInterfaces");
+    auto* getDetail = g_setupLibrary.Get<decltype(SetupDiGetDeviceInterfaceDetailW)>(
+        "SetupDiGetDeviceInterfaceDetailW");
+    if (m_hList == nullptr || enumInterfaces == nullptr || getDetail == nullptr) {
         return Entry::End;
     }
     SP_DEVICE_INTERFACE_DATA interfaceData = {};
     interfaceData.cbSize = sizeof(interfaceData);
-    if (!SetupDiEnumDeviceInterfaces(AsList(m_hList), nullptr, &kUsbPrinterInterfaceClass, index,
-                                     &interfaceData)) {
+    if (!enumInterfaces(AsList(m_hList), nullptr, &kUsbPrinterInterfaceClass, index,
+                        &interfaceData)) {
         return Entry::End;
     }
     DWORD needed = 0;
-    SetupDiGetDeviceInterfaceDetailW(AsList(m_hList), &interfaceData, nullptr, 0, &needed, nullptr);
+    getDetail(AsList(m_hList), &interfaceData, nullptr, 0, &needed, nullptr);
     if (needed < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) {
         needed = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
     }
@@ -77,8 +93,7 @@ CUsbPrinterInterfaces::Entry CUsbPrinterInterfaces::Get(unsigned long index, WSt
     std::vector<DWORD> buffer((needed + sizeof(DWORD) - 1) / sizeof(DWORD));
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    if (!SetupDiGetDeviceInterfaceDetailW(AsList(m_hList), &interfaceData, detail, needed, nullptr,
-                                          nullptr)) {
+    if (!getDetail(AsList(m_hList), &interfaceData, detail, needed, nullptr, nullptr)) {
         return Entry::NoDetail;
     }
     path = detail->DevicePath;
