@@ -2,7 +2,6 @@
 // hardware id the driver INF gives for the selected driver.
 #include "installer/DriverInstaller.h"
 
-#include <cstring>
 #include <string_view>
 
 #include "installer/LineReader.h"
@@ -87,9 +86,7 @@ int CDriverInstaller::FindUsbHardwareId(const WChar* infPath, const WChar* quote
         if (id.size() >= capacity) {
             return 0;
         }
-        if (!id.empty()) {
-            std::memcpy(buffer, id.data(), id.size());
-        }
+        id.copy(reinterpret_cast<char*>(buffer), id.size());
         buffer[id.size()] = 0;
         return 1;
     }

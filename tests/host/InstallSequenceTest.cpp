@@ -2,6 +2,9 @@
 // the simulated spooler, print UI, device tree and device installer together.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "installer/DriverInstaller.h"
 #include "platform/sim/SimDevices.h"
 #include "platform/sim/SimPrintUI.h"
@@ -28,6 +31,8 @@ sim::UsbPrinter AttachedPrinter(const std::string& model, const std::string& har
 
 class Matching : public SimTest {
 protected:
+    static constexpr unsigned char kUsedByte = 'Z';
+
     void SetUp() override {
         SimTest::SetUp();
         WriteSamplePackage(m_installer.GetPrinterInfoFile(), m_installer.GetDriverInf());
@@ -36,7 +41,9 @@ protected:
     std::string HardwareId(const std::string& inf, const WString& driver) {
         Machine().WriteFile(m_installer.GetDriverInf(), inf);
         const WString quoted = WTEXT("\"") + driver + WTEXT("\"");
-        unsigned char buffer[kHardwareIdCapacity] = {};
+        // A used buffer: the id must end itself, not rely on zeros left from before.
+        unsigned char buffer[kHardwareIdCapacity];
+        std::fill(std::begin(buffer), std::end(buffer), kUsedByte);
         if (!m_installer.FindUsbHardwareId(m_installer.GetDriverInf(), quoted.c_str(),
                                            quoted.size(), buffer, kHardwareIdCapacity)) {
             return "-";
