@@ -25,6 +25,17 @@ VELTRA_XVFB_LAST_DISPLAY=140
 VELTRA_XVFB_START_TRIES=50 # times 0.1 s
 VELTRA_XVFB_SCREEN="1280x1024x24"
 
+# Wine as the project runs it (tools/wine/wine): on a machine that runs no 32-bit programs,
+# 64-bit ones still run.
+export PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine:$PATH"
+# Whether this machine runs 32-bit programs at all: "no" when the kernel's 32-bit emulation
+# is off, and then neither 32-bit Wine nor the x86 package can run here.
+if [ ! -x /usr/lib/wine/wine ] || /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    export VELTRA_WINE_RUNS_32BIT=yes
+else
+    export VELTRA_WINE_RUNS_32BIT=no
+fi
+
 export WINEPREFIX="$VELTRA_WINE_BUILD_DIR/wineprefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
@@ -161,12 +172,13 @@ _veltra_make_prefix() {
     _veltra_wineserver_up
 }
 
-# True if a 64-bit and a 32-bit program both start in the prefix; what Wine said
-# is left in BUILD_DIR/wine-start.log. A prefix made before 32-bit Wine was
-# installed fails here ("could not load kernel32.dll") instead of in every test.
+# True if a 64-bit and (where this machine runs them) a 32-bit program start in the
+# prefix; what Wine said is left in BUILD_DIR/wine-start.log. A prefix made before 32-bit
+# Wine was installed fails here ("could not load kernel32.dll") instead of in every test.
 _veltra_prefix_starts() {
     local log="$VELTRA_WINE_BUILD_DIR/wine-start.log"
-    timeout "$VELTRA_WINE_START_TIMEOUT" wine cmd /c exit 0 >"$log" 2>&1 </dev/null &&
+    timeout "$VELTRA_WINE_START_TIMEOUT" wine cmd /c exit 0 >"$log" 2>&1 </dev/null || return 1
+    [ "$VELTRA_WINE_RUNS_32BIT" = no ] ||
         timeout "$VELTRA_WINE_START_TIMEOUT" wine 'C:\windows\syswow64\cmd.exe' /c exit 0 \
             >>"$log" 2>&1 </dev/null
 }
