@@ -59,9 +59,12 @@ public:
     int ReadSectionLines(const WChar* section, NameList& lines) const;
     int ReadSeriesList(NameList& series) const;
 
-    // Spooler queries.
+    // Spooler queries. Printer names compare as the spooler compares them, case ignored.
     int CollectPrintersByName(const WChar* name, NameList& printers) const;
     int IsPrinterInstalled(const WChar* name) const;
+    // 1 when a printer of this name or a numbered copy of it is listed now that is not in
+    // `before` (an earlier CollectPrintersByName); 0 otherwise, and when the spooler refused.
+    int HasNewPrinterOfName(const WChar* name, const NameList& before) const;
     int CollectPortNames(NameList& ports) const;
 
     // Print UI commands, run through the system's rundll32.
@@ -72,6 +75,8 @@ public:
 
     // Removal of an earlier installation.
     int RemovePrinterAndDriver(const WChar* name);
+    // Deletes the printer driver of this name with all its files; 1 when the spooler did.
+    int DeletePrinterDriver(const WChar* name);
     int PurgePrinterQueue(CPrinterHandle& printer);
 
     // Driver and model matching.

@@ -1,6 +1,9 @@
 // Questions put to the print spooler: printers of a driver's name and their numbered copies,
-// whether a printer exists, and the ports. Names compare exactly, case included.
+// whether a printer exists, and the ports. Names compare as the spooler compares them,
+// without regard to letter case: to it "VELTRA KX-680" and "Veltra KX-680" are one printer.
 #include "installer/DriverInstaller.h"
+
+#include <algorithm>
 
 #include "platform/Spooler.h"
 
@@ -9,16 +12,21 @@ constexpr int kEnumerationFailed = -1;
 // A numbered copy is the name, one character (normally a blank), then "(".
 const WChar kCopyOpening = WTEXT('(');
 
-bool StartsWith(const WString& text, const WString& prefix) {
-    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+bool SameName(const WString& a, const WString& b) {
+    return SpoolerNamesEqual(a.data(), a.size(), b.data(), b.size());
+}
+
+bool StartsWithName(const WString& text, const WString& name) {
+    return text.size() >= name.size() &&
+           SpoolerNamesEqual(text.data(), name.size(), name.data(), name.size());
 }
 
 // The printer of exactly this name, or one of its numbered copies: the name, one more
 // character, then "(" and more text. The character after the name is not examined.
 bool IsPrinterOfName(const WString& printer, const WString& name) {
     const std::size_t n = name.size();
-    return printer == name ||
-           (printer.size() > n + 2 && StartsWith(printer, name) && printer[n + 1] == kCopyOpening);
+    return SameName(printer, name) || (printer.size() > n + 2 && StartsWithName(printer, name) &&
+                                       printer[n + 1] == kCopyOpening);
 }
 } // namespace
 
@@ -39,15 +47,22 @@ int CDriverInstaller::CollectPrintersByName(const WChar* name, NameList& printer
 }
 
 int CDriverInstaller::IsPrinterInstalled(const WChar* name) const {
-    NameList installed;
-    if (!SpoolerEnumPrinters(installed)) {
-        return 0;
-    }
     // Only the printer itself or a numbered copy proves the installation: a printer whose name
     // merely begins with this one ("KX-1000" for "KX-100") is another model's.
-    const WString wanted = name;
-    for (const WString& printer : installed) {
-        if (IsPrinterOfName(printer, wanted)) {
+    NameList found;
+    return CollectPrintersByName(name, found) > 0 ? 1 : 0;
+}
+
+int CDriverInstaller::HasNewPrinterOfName(const WChar* name, const NameList& before) const {
+    NameList now;
+    if (CollectPrintersByName(name, now) <= 0) {
+        return 0;
+    }
+    for (const WString& printer : now) {
+        const bool wasThere = std::any_of(before.begin(), before.end(), [&](const WString& old) {
+            return SameName(old, printer);
+        });
+        if (!wasThere) {
             return 1;
         }
     }

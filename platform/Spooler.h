@@ -3,9 +3,15 @@
 // as false (or no handle); nothing here shows a message.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/Text.h"
+
+// Whether two printer names are one to the spooler, which compares them ordinally and without
+// regard to letter case (CompareStringOrdinal, ignoring case). The lengths are in characters;
+// neither text needs a terminator, so the start of a name can be compared on its own.
+bool SpoolerNamesEqual(const WChar* a, std::size_t aLength, const WChar* b, std::size_t bLength);
 
 // Appends the names of the local printers (EnumPrintersW, PRINTER_ENUM_LOCAL, level 2) in the
 // spooler's order. False when the spooler refused; `names` is then unchanged.

@@ -25,7 +25,7 @@ thread_local unsigned long t_lastError = kNoError;
 
 // Names of printers and drivers compare as Windows compares them: without regard to case.
 bool SameName(const WString& a, const WString& b) {
-    return EqualsIgnoringAsciiCase(a, b);
+    return EqualsOrdinalIgnoringCase(a, b);
 }
 
 // The bytes an enumeration needs for these names: each record, then its text with its NUL.
@@ -59,6 +59,8 @@ void Spooler::Reset() {
     m_nextPrinterId = 0;
     m_refusals.clear();
     m_calls.clear();
+    m_nClaimedBytes = 0;
+    onCall = nullptr;
 }
 
 // ---- Setting the scene
@@ -138,6 +140,12 @@ bool Spooler::HasDriver(const WString& name) const {
                        [&name](const auto& driver) { return SameName(driver.first, name); });
 }
 
+bool Spooler::HasPort(const WString& name) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::any_of(m_ports.begin(), m_ports.end(),
+                       [&name](const WString& port) { return SameName(port, name); });
+}
+
 WString Spooler::DefaultPrinter() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_defaultPrinter;
@@ -167,6 +175,11 @@ void Spooler::Refuse(SpoolerCall call, unsigned long error, unsigned nthCall) {
     m_refusals[call] = Refusal{error, nthCall, 0};
 }
 
+void Spooler::ClaimNeededBytes(std::size_t bytes) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_nClaimedBytes = bytes;
+}
+
 void Spooler::StopRefusing() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_refusals.clear();
@@ -192,25 +205,33 @@ unsigned long Spooler::TakeRefusal(SpoolerCall call) {
 // ---- The spooler's functions
 
 // Every call goes through here, the lock held: a refusal the test arranged comes first, else
-// `work` does the call and tells its error. The call is recorded with its outcome.
-template <typename Work> bool Spooler::Answer(SpoolerCallRecord record, Work work) {
+// `work` does the call and tells its error. The call is recorded with its outcome; then the
+// lock is let go and the test's onCall sees the call.
+template <typename Work>
+bool Spooler::Answer(std::unique_lock<std::mutex>& lock, SpoolerCallRecord record, Work work) {
     unsigned long error = TakeRefusal(record.call);
     if (error == kNoError) {
         error = work();
     }
     record.error = error;
     m_calls.push_back(record);
+    lock.unlock();
+    if (onCall) {
+        onCall(record);
+    }
     t_lastError = error;
     return error == kNoError;
 }
 
 bool Spooler::Enumerate(SpoolerCall which, bool withBuffer, std::size_t bufferBytes,
                         std::size_t& needed, std::vector<WString>& names) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
     const bool printers = which == SpoolerCall::EnumPrinters;
     const std::vector<WString> listed = printers ? ListedPrinterNames() : m_ports;
-    needed = BytesFor(listed, printers ? kPrinterRecordBytes : kPortRecordBytes);
-    return Answer({which, WString(), withBuffer, bufferBytes}, [&]() {
+    needed = m_nClaimedBytes != 0
+                 ? m_nClaimedBytes
+                 : BytesFor(listed, printers ? kPrinterRecordBytes : kPortRecordBytes);
+    return Answer(lock, {which, WString(), withBuffer, bufferBytes}, [&]() {
         if (which != SpoolerCall::EnumPrinters && which != SpoolerCall::EnumPorts) {
             return kErrorInvalidParameter;
         }
@@ -226,9 +247,9 @@ bool Spooler::Enumerate(SpoolerCall which, bool withBuffer, std::size_t bufferBy
 }
 
 void* Spooler::OpenPrinter(const WString& name, PrinterAccess access) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
     void* opened = nullptr;
-    Answer({SpoolerCall::OpenPrinter, name}, [&]() {
+    Answer(lock, {SpoolerCall::OpenPrinter, name}, [&]() {
         Printer* printer = FindByName(name);
         if (printer == nullptr || printer->pendingDeletion) {
             return kErrorInvalidPrinterName;
@@ -243,8 +264,8 @@ void* Spooler::OpenPrinter(const WString& name, PrinterAccess access) {
 }
 
 bool Spooler::PurgePrinter(void* handle) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return Answer({SpoolerCall::Purge, WString()}, [&]() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return Answer(lock, {SpoolerCall::Purge, WString()}, [&]() {
         unsigned long error = kNoError;
         Printer* printer = ControlledPrinter(handle, error);
         if (printer != nullptr) {
@@ -255,8 +276,8 @@ bool Spooler::PurgePrinter(void* handle) {
 }
 
 bool Spooler::DeletePrinter(void* handle) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return Answer({SpoolerCall::DeletePrinter, WString()}, [&]() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return Answer(lock, {SpoolerCall::DeletePrinter, WString()}, [&]() {
         unsigned long error = kNoError;
         Printer* printer = ControlledPrinter(handle, error);
         if (printer != nullptr) {
@@ -270,8 +291,8 @@ bool Spooler::DeletePrinter(void* handle) {
 }
 
 bool Spooler::ClosePrinter(void* handle) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return Answer({SpoolerCall::ClosePrinter, WString()}, [&]() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return Answer(lock, {SpoolerCall::ClosePrinter, WString()}, [&]() {
         const Handle* open = FindHandle(handle);
         if (open == nullptr) {
             return kErrorInvalidHandle;
@@ -285,8 +306,8 @@ bool Spooler::ClosePrinter(void* handle) {
 }
 
 bool Spooler::DeletePrinterDriver(const WString& name) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return Answer({SpoolerCall::DeletePrinterDriver, name}, [&]() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return Answer(lock, {SpoolerCall::DeletePrinterDriver, name}, [&]() {
         auto driver = std::find_if(m_drivers.begin(), m_drivers.end(),
                                    [&name](const auto& d) { return SameName(d.first, name); });
         if (driver == m_drivers.end()) {
@@ -379,7 +400,7 @@ namespace {
 bool EnumerateNames(sim::SpoolerCall which, std::vector<WString>& names) {
     sim::Spooler& spooler = sim::Spooler::Get();
     std::vector<WString> found;
-    std::vector<unsigned char> buffer;
+    CReportedBuffer buffer;
     const bool ok = EnumerateInTwoCalls(
         buffer,
         [&](unsigned char* data, std::size_t size, std::size_t& needed) {
@@ -394,6 +415,10 @@ bool EnumerateNames(sim::SpoolerCall which, std::vector<WString>& names) {
 }
 
 } // namespace
+
+bool SpoolerNamesEqual(const WChar* a, std::size_t aLength, const WChar* b, std::size_t bLength) {
+    return sim::EqualsOrdinalIgnoringCase(WString(a, aLength), WString(b, bLength));
+}
 
 bool SpoolerEnumPrinters(std::vector<WString>& names) {
     return EnumerateNames(sim::SpoolerCall::EnumPrinters, names);

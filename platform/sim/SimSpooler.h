@@ -2,7 +2,7 @@
 // ports, open handles and queued jobs, plus refusals a test can arrange and a record of calls.
 //
 // How it behaves, modelled on the Windows spooler:
-// - Printer and driver names match without regard to (ASCII) case, as on Windows.
+// - Printer, driver and port names match ordinally without regard to case, as on Windows.
 // - Printers are listed in the order they were added; ports in the order given, by default
 //   kDefaultPorts (a Windows machine with one USB printer attached).
 // - A handle opened with no defaults gets only PRINTER_ACCESS_USE, as on Windows: purging or
@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -107,6 +108,7 @@ public:
     std::vector<SpoolerPrinter> Printers() const;
     std::optional<SpoolerPrinter> FindPrinter(const WString& name) const;
     bool HasDriver(const WString& name) const;
+    bool HasPort(const WString& name) const;
     WString DefaultPrinter() const; // empty when there is none
     std::size_t OpenHandleCount() const;
     std::vector<SpoolerCallRecord> Calls() const;
@@ -118,6 +120,13 @@ public:
     // call. A new refusal of the same call replaces the earlier one.
     void Refuse(SpoolerCall call, unsigned long error, unsigned nthCall = kEveryCall);
     void StopRefusing();
+    // Makes every enumeration claim to need `bytes` (0: what its list really takes), as a
+    // spooler gone wrong might.
+    void ClaimNeededBytes(std::size_t bytes);
+    // Called on the calling thread after each call has been answered, the spooler free to be
+    // called again: a test can change the scene between the two calls of an enumeration (the
+    // list grows, as when the print UI adds a queue) or look at the program while it waits.
+    std::function<void(const SpoolerCallRecord&)> onCall;
 
     // The spooler's functions, as the host build's platform/Spooler.h calls them. Each sets
     // the calling thread's last error, kNoError on success.
@@ -148,7 +157,8 @@ private:
 
     Spooler();
     unsigned long TakeRefusal(SpoolerCall call);
-    template <typename Work> bool Answer(SpoolerCallRecord record, Work work);
+    template <typename Work>
+    bool Answer(std::unique_lock<std::mutex>& lock, SpoolerCallRecord record, Work work);
     Printer* FindByName(const WString& name);
     const Printer* FindByName(const WString& name) const;
     Printer* FindById(unsigned long id);
@@ -167,6 +177,7 @@ private:
     unsigned long m_nextPrinterId = 0;
     std::map<SpoolerCall, Refusal> m_refusals;
     std::vector<SpoolerCallRecord> m_calls;
+    std::size_t m_nClaimedBytes = 0;
 };
 
 } // namespace sim

@@ -1,12 +1,16 @@
 // UTF-8 <-> UTF-16 conversion (well-formed input is assumed; bad bytes become U+FFFD).
 #include "platform/sim/SimText.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 namespace sim {
 namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kFirstSupplementary = 0x10000;
 constexpr char16_t kHighSurrogate = 0xD800;
 constexpr char16_t kLowSurrogate = 0xDC00;
+constexpr char32_t kSurrogateSpan = 0x400;
 constexpr char32_t kSurrogateBits = 0x3FF;
 constexpr int kSurrogateShift = 10;
 
@@ -20,6 +24,31 @@ void AppendCodePoint(WString& out, char32_t cp) {
     out.push_back(static_cast<WChar>(kLowSurrogate + (cp & kSurrogateBits)));
 }
 } // namespace
+
+WChar UpcaseOrdinal(WChar c) {
+    // The C library's capitals for the whole of Unicode, whatever the process's own locale.
+    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+    if (c >= kHighSurrogate && c < kLowSurrogate + kSurrogateSpan) {
+        return c;
+    }
+    if (unicode == locale_t(0)) {
+        return c >= u'a' && c <= u'z' ? static_cast<WChar>(c - u'a' + u'A') : c;
+    }
+    const wint_t upper = towupper_l(static_cast<wint_t>(c), unicode);
+    return upper < kFirstSupplementary ? static_cast<WChar>(upper) : c;
+}
+
+bool EqualsOrdinalIgnoringCase(const WString& a, const WString& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (UpcaseOrdinal(a[i]) != UpcaseOrdinal(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
 
 WString FromUtf8(const std::string& text) {
     WString out;

@@ -26,6 +26,12 @@ inline bool EqualsIgnoringAsciiCase(const WString& a, const WString& b) {
     return true;
 }
 
+// Printer names on the simulated machine compare as Windows' spooler compares them: ordinally,
+// each UTF-16 unit taken as its capital (surrogates as they are), as CompareStringOrdinal does
+// when told to ignore case.
+WChar UpcaseOrdinal(WChar c);
+bool EqualsOrdinalIgnoringCase(const WString& a, const WString& b);
+
 WString FromUtf8(const std::string& text);
 std::string ToUtf8(const WString& text);
 // A number in decimal digits.

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <climits>
+
 #include <winspool.h>
 
 #include "platform/win32/SystemLibrary.h"
@@ -31,7 +33,7 @@ constexpr DWORD kCommandOnlyLevel = 0; // SetPrinterW with no printer data, only
 template <typename Info, typename Enumerate>
 bool EnumerateNames(Enumerate enumerate, LPWSTR Info::*nameOf, std::vector<WString>& names) {
     DWORD returned = 0;
-    std::vector<unsigned char> buffer;
+    CReportedBuffer buffer;
     const bool ok = EnumerateInTwoCalls(
         buffer,
         [&](unsigned char* data, std::size_t size, std::size_t& needed) {
@@ -46,12 +48,12 @@ bool EnumerateNames(Enumerate enumerate, LPWSTR Info::*nameOf, std::vector<WStri
         return false;
     }
     // A spooler that claims more records than its buffer holds is not believed.
-    if (returned > buffer.size() / sizeof(Info)) {
+    if (returned > buffer.Size() / sizeof(Info)) {
         SetLastError(ERROR_INVALID_DATA);
         return false;
     }
     std::vector<WString> found;
-    const Info* const records = reinterpret_cast<const Info*>(buffer.data());
+    const Info* const records = reinterpret_cast<const Info*>(buffer.Data());
     for (DWORD i = 0; i < returned; ++i) {
         if (records[i].*nameOf == nullptr) {
             SetLastError(ERROR_INVALID_DATA);
@@ -68,6 +70,16 @@ HANDLE AsHandle(void* printer) {
 }
 
 } // namespace
+
+bool SpoolerNamesEqual(const WChar* a, std::size_t aLength, const WChar* b, std::size_t bLength) {
+    constexpr std::size_t kLongestComparable = static_cast<std::size_t>(INT_MAX);
+    constexpr BOOL kIgnoreCase = TRUE;
+    if (aLength > kLongestComparable || bLength > kLongestComparable) {
+        return false;
+    }
+    return CompareStringOrdinal(a, static_cast<int>(aLength), b, static_cast<int>(bLength),
+                                kIgnoreCase) == CSTR_EQUAL;
+}
 
 bool SpoolerEnumPrinters(std::vector<WString>& names) {
     return EnumerateNames(

@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/TwoCallSizing.h"
 #include "platform/UsbPrinter.h"
 #include "platform/win32/SystemLibrary.h"
 
@@ -89,9 +90,12 @@ CUsbPrinterInterfaces::Entry CUsbPrinterInterfaces::Get(unsigned long index, WSt
     if (needed < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) {
         needed = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
     }
-    // Sized in bytes, aligned as the structure wants.
-    std::vector<DWORD> buffer((needed + sizeof(DWORD) - 1) / sizeof(DWORD));
-    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
+    // The size is SetupAPI's word: one that cannot be had leaves this interface unread.
+    CReportedBuffer buffer;
+    if (!buffer.Allocate(needed)) {
+        return Entry::NoDetail;
+    }
+    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.Data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
     if (!getDetail(AsList(m_hList), &interfaceData, detail, needed, nullptr, nullptr)) {
         return Entry::NoDetail;

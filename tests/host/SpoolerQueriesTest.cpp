@@ -1,6 +1,8 @@
-// The spooler queries against the simulated spooler: numbered copies, prefixes, exact case,
-// and refused enumerations.
+// The spooler queries against the simulated spooler: numbered copies, prefixes, letter case
+// ignored as the spooler ignores it, and refused enumerations.
 #include <gtest/gtest.h>
+
+#include <limits>
 
 #include "installer/DriverInstaller.h"
 #include "platform/sim/SimSpooler.h"
@@ -47,18 +49,18 @@ TEST_F(SpoolerQueries, CollectsThePrinterAndItsNumberedCopiesInSpoolerOrder) {
     AddPrinters({WTEXT("Other"), kModel + WTEXT(" (副本 1)"), kModel + WTEXT("X"), kModel,
                  kModel + WTEXT(" ("), kModel + WTEXT("-(2)"), WTEXT("veltra KX-680 (2)")});
     int result = 0;
-    // Taken: the copy, the exact name, and "-(2)" (the character before "(" is not looked
-    // at). Not taken: a letter straight after the name, the name plus just " (" (it must be
-    // longer than that), and a different case.
-    EXPECT_EQ(
-        Collect(kModel, result),
-        (std::vector<std::string>{"Veltra KX-680 (副本 1)", "Veltra KX-680", "Veltra KX-680-(2)"}));
-    EXPECT_EQ(result, 3);
+    // Taken: the copy, the exact name, "-(2)" (the character before "(" is not looked at) and
+    // a copy in other letter case. Not taken: a letter straight after the name, and the name
+    // plus just " (" (it must be longer than that).
+    EXPECT_EQ(Collect(kModel, result),
+              (std::vector<std::string>{"Veltra KX-680 (副本 1)", "Veltra KX-680",
+                                        "Veltra KX-680-(2)", "veltra KX-680 (2)"}));
+    EXPECT_EQ(result, 4);
 }
 
 // Installed means the printer itself or a numbered copy of it: a printer whose name merely
 // begins with the name is another model's ("KX-680X" is no proof that "KX-680" was installed).
-TEST_F(SpoolerQueries, InstalledMeansThePrinterOrANumberedCopyCaseIncluded) {
+TEST_F(SpoolerQueries, InstalledMeansThePrinterOrANumberedCopyInAnyCase) {
     const struct {
         WString printer;
         int installed;
@@ -67,7 +69,8 @@ TEST_F(SpoolerQueries, InstalledMeansThePrinterOrANumberedCopyCaseIncluded) {
         {kModel + WTEXT(" (Copy 1)"), 1},
         {kModel + WTEXT("X"), 0},
         {kModel + WTEXT("0 (Copy 1)"), 0},
-        {WTEXT("veltra KX-680"), 0},
+        {WTEXT("VELTRA KX-680"), 1},
+        {WTEXT("veltra kx-680 (Copy 2)"), 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(U8(c.printer));
@@ -109,6 +112,14 @@ TEST_F(SpoolerQueries, RefusedEnumerationsFailEachInItsOwnWay) {
         EXPECT_EQ(m_installer.CollectPortNames(ports), 0);
         EXPECT_EQ(ports.size(), 1u);
     }
+    // A spooler that claims more than can be had fails the query, not the program.
+    sim::Spooler::Get().ClaimNeededBytes(std::numeric_limits<std::size_t>::max() / 2);
+    int result = 0;
+    EXPECT_TRUE(Collect(kModel, result).empty());
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(m_installer.IsPrinterInstalled(kModel.c_str()), 0);
+    NameList ports;
+    EXPECT_EQ(m_installer.CollectPortNames(ports), 0);
 }
 
 } // namespace
