@@ -69,12 +69,19 @@ int CDriverInstaller::InstallWithPrintUI() {
     WChar line[kCommandLineCapacity];
     if (m_szDriverName[0] == 0 ||
         !FormatCommandLine(line, kCommandLineCapacity, kInstallFormat,
-                           {m_szDriverName, m_szDriverInf, m_szPortName, m_szDriverName}) ||
-        !RunPrintUICommand(line)) {
+                           {m_szDriverName, m_szDriverInf, m_szPortName, m_szDriverName})) {
+        return 0;
+    }
+    // A printer of the name that was there before (a copy the removal did not reach) proves
+    // nothing about this installation: only one that the command added does.
+    NameList before;
+    const bool listedBefore = CollectPrintersByName(m_szDriverName, before) >= 0;
+    if (!RunPrintUICommand(line)) {
         return 0;
     }
     SleepMs(kPresenceCheckDelayMs);
-    return IsPrinterInstalled(m_szDriverName);
+    return listedBefore ? HasNewPrinterOfName(m_szDriverName, before)
+                        : IsPrinterInstalled(m_szDriverName);
 }
 
 namespace {

@@ -22,6 +22,34 @@ bool StartsWith(const WString& text, const WString& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
+const char kInfQuote = '"';
+const char kInfAssignment = '=';
+const char kInfLineEnd = '\n';
+
+// Whether the INF has a model line for `model` ("model" = install section, ...), the names
+// compared as Windows compares them, without regard to case.
+bool InfDeclaresModel(const std::string& inf, const WString& model) {
+    std::size_t start = 0;
+    while (start < inf.size()) {
+        std::size_t end = inf.find(kInfLineEnd, start);
+        end = end == std::string::npos ? inf.size() : end;
+        const std::string line = inf.substr(start, end - start);
+        start = end + 1;
+        const std::size_t open = line.find_first_not_of(" \t");
+        if (open == std::string::npos || line[open] != kInfQuote) {
+            continue;
+        }
+        const std::size_t close = line.find(kInfQuote, open + 1);
+        const std::size_t assignment = line.find_first_not_of(" \t", close + 1);
+        if (close != std::string::npos && assignment != std::string::npos &&
+            line[assignment] == kInfAssignment &&
+            EqualsOrdinalIgnoringCase(FromUtf8(line.substr(open + 1, close - open - 1)), model)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The first free name among the printer's own and its numbered copies.
 WString FreePrinterName(const Spooler& spooler, const WString& name) {
     WString candidate = name;
@@ -135,9 +163,10 @@ void PrintUI::Carry(const WString& parameters) {
     }
     Spooler& spooler = Spooler::Get();
     if (command.install) {
+        // As Windows' print UI, it installs only a model its INF names, on a port there is.
         std::string inf;
-        if (command.printer.empty() || command.model.empty() ||
-            !Machine::Get().ReadFile(command.infFile, inf)) {
+        if (command.printer.empty() || !Machine::Get().ReadFile(command.infFile, inf) ||
+            !InfDeclaresModel(inf, command.model) || !spooler.HasPort(command.port)) {
             return;
         }
         if (!spooler.HasDriver(command.model)) {

@@ -1,7 +1,9 @@
 // The simulated system programs behind the host build's platform/Process.h: rundll32 running
 // the print UI entry point, which carries out its install, set-default and test-page commands
-// on the simulated spooler. A test can make a start fail, have commands do nothing or run past
-// the caller's wait, and watch every launch.
+// on the simulated spooler. As Windows' print UI, an install does nothing when its INF names
+// no such model or the spooler knows no such port, and a printer whose name is taken (letter
+// case ignored) is added as a numbered copy. A test can make a start fail, have commands do
+// nothing or run past the caller's wait, and watch every launch.
 #pragma once
 
 #include <functional>

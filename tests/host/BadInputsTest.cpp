@@ -30,10 +30,12 @@ void UseCatalogue(const std::string& catalogue, bool raw = false) {
                                   raw ? catalogue : Utf16LeFile(catalogue));
 }
 
-// A catalogue with one model whose driver has this name.
-std::string CatalogueWithDriver(const std::string& driver) {
-    return "[PRINTER_SERIES]\nKX通用系列\n[KX通用系列]\nVeltra M\n[PRINTER_NAME]\nVeltra M=" +
-           driver + "\n";
+// A package with one model whose driver has this name, in the catalogue and in the INF.
+void UsePackageFor(const std::string& driver) {
+    UseCatalogue("[PRINTER_SERIES]\nKX通用系列\n[KX通用系列]\nVeltra M\n[PRINTER_NAME]\nVeltra M=" +
+                 driver + "\n");
+    sim::Machine::Get().WriteFile(theInstaller.GetDriverInf(),
+                                  "[Veltra.NTamd64]\n\"" + driver + "\" = M.GPD,LPTENUM\\M\n");
 }
 
 // The models the driver page lists, joined with "|".
@@ -233,85 +235,85 @@ TEST_F(BadInputs, EachGivesItsResultOrAClearMessage) {
         // Driver names, from the catalogue, and port names, from the spooler.
         {"driver name of 99 characters",
          [] {
-             UseCatalogue(CatalogueWithDriver(Name(99)));
+             UsePackageFor(Name(99));
              return WalkSummary();
          },
          kOk},
         {"driver name of 100 characters",
          [] {
-             UseCatalogue(CatalogueWithDriver(Name(100)));
+             UsePackageFor(Name(100));
              return WalkSummary();
          },
          kDriverTooLong},
         {"driver name of 199 characters",
          [] {
-             UseCatalogue(CatalogueWithDriver(Name(199)));
+             UsePackageFor(Name(199));
              return WalkSummary();
          },
          kDriverTooLong},
         {"driver name of 200 characters",
          [] {
-             UseCatalogue(CatalogueWithDriver(Name(200)));
+             UsePackageFor(Name(200));
              return WalkSummary();
          },
          kDriverTooLong},
         {"driver name of 1000 characters",
          [] {
-             UseCatalogue(CatalogueWithDriver(Name(1000)));
+             UsePackageFor(Name(1000));
              return WalkSummary();
          },
          kDriverTooLong},
         {"driver name with a quote",
          [] {
-             UseCatalogue(CatalogueWithDriver("Veltra \"KX\" /y"));
+             UsePackageFor("Veltra \"KX\" /y");
              return WalkSummary();
          },
          kRefused},
         {"driver name with a control character",
          [] {
-             UseCatalogue(CatalogueWithDriver("Veltra\x07KX"));
+             UsePackageFor("Veltra\x07KX");
              return WalkSummary();
          },
          kRefused},
         {"driver name outside the BMP",
          [] {
-             UseCatalogue(CatalogueWithDriver("Veltra 𠀋𩸽 KX"));
+             UsePackageFor("Veltra 𠀋𩸽 KX");
              return WalkSummary();
          },
          kOk},
         {"port name of 99 characters",
          [] {
-             UseCatalogue(CatalogueWithDriver("Veltra KX"));
+             UsePackageFor("Veltra KX");
              return WithPort("P" + std::string(98, ':'));
          },
          kOk},
         {"port name of 100 characters",
          [] {
-             UseCatalogue(CatalogueWithDriver("Veltra KX"));
+             UsePackageFor("Veltra KX");
              return WithPort(std::string(100, 'P'));
          },
          kPortTooLong},
         {"port name of 1000 characters",
          [] {
-             UseCatalogue(CatalogueWithDriver("Veltra KX"));
+             UsePackageFor("Veltra KX");
              return WithPort(std::string(1000, 'P'));
          },
          kPortTooLong},
         {"port name with a quote",
          [] {
-             UseCatalogue(CatalogueWithDriver("Veltra KX"));
+             UsePackageFor("Veltra KX");
              return WithPort("LPT1:\" /y /n \"x");
          },
          "打印机驱动安装失败！ / none started / \"ERROR: 打印机驱动安装失败！\""},
         {"port name ending in a backslash",
          [] {
-             UseCatalogue(CatalogueWithDriver("Veltra KX"));
+             UsePackageFor("Veltra KX");
              return WithPort("\\\\server\\share\\");
          },
          "打印机驱动安装失败！ / none started / \"ERROR: 打印机驱动安装失败！\""},
         {"port name outside the BMP",
          [] {
-             UseCatalogue(CatalogueWithDriver("Veltra KX"));
+             UsePackageFor("Veltra KX");
              return WithPort("𩸽:");
          },
          kOk},

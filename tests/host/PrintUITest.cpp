@@ -19,12 +19,15 @@ const WString kDriver = WTEXT("Veltra KX-680");
 const WString kPort = WTEXT("LPT1:");
 const WString kInf = WTEXT("C:\\VeltraSetup\\PrinterDriver\\OEMPRINTCOMP.INF");
 const WString kRundll32 = WTEXT("C:\\Windows\\system32\\rundll32.exe");
+// The print UI installs only a model its INF names.
+const char kInfText[] =
+    "[Veltra.NTamd64]\n\"VELTRA KX-680\" = KX680.GPD,USBPRINT\\VELTRAKX-680D2C1\n";
 
 class PrintUICommands : public SimTest {
 protected:
     void SetUp() override {
         SimTest::SetUp();
-        Machine().WriteFile(kInf, "; driver INF\n");
+        Machine().WriteFile(kInf, kInfText);
         m_installer.SetDriverName(kDriver.c_str());
         m_installer.SetPortName(kPort.c_str());
     }
@@ -90,7 +93,7 @@ TEST_F(PrintUICommands, AFailedStartShowsItsMessageAndFails) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
         Machine().Reset();
-        Machine().WriteFile(kInf, "");
+        Machine().WriteFile(kInf, kInfText);
         PrintUI::Get().FailStarts(c.error);
         EXPECT_EQ(m_installer.InstallWithPrintUI(), 0);
         const std::vector<sim::MessageBoxRecord> boxes = Machine().MessageBoxes();
@@ -99,7 +102,8 @@ TEST_F(PrintUICommands, AFailedStartShowsItsMessageAndFails) {
         EXPECT_EQ(U8(boxes[0].caption), "ERROR");
         EXPECT_EQ(U8(boxes[0].ownerCaption), "") << "the box has no owner";
         EXPECT_EQ(boxes[0].style, static_cast<unsigned>(MbOk | MbIconError));
-        EXPECT_EQ(Spooler::Get().CallCount(SpoolerCall::EnumPrinters), 0u);
+        EXPECT_EQ(Spooler::Get().CallCount(SpoolerCall::EnumPrinters), 2u)
+            << "the printers are listed before the start, and never checked after it";
     }
     Machine().Reset();
     PrintUI::Get().RemoveRundll32();
@@ -116,8 +120,8 @@ TEST_F(PrintUICommands, ThePresenceCheckComesHalfASecondAfterTheCommandEnded) {
         enumerationsAtStart = Spooler::Get().CallCount(SpoolerCall::EnumPrinters);
     };
     EXPECT_EQ(m_installer.InstallWithPrintUI(), 1);
-    EXPECT_EQ(enumerationsAtStart, 0u);
-    EXPECT_EQ(Spooler::Get().CallCount(SpoolerCall::EnumPrinters), 2u) << "one two-call check";
+    EXPECT_EQ(enumerationsAtStart, 2u) << "what was there before, in one two-call listing";
+    EXPECT_EQ(Spooler::Get().CallCount(SpoolerCall::EnumPrinters), 4u) << "then one check";
     EXPECT_EQ(Machine().clockMs.load(), 300u + 500u);
 }
 
@@ -128,21 +132,44 @@ TEST_F(PrintUICommands, WhatTheCommandLeavesDecidesTheInstallation) {
         std::vector<WString> printersBefore;
         int installed;
         unsigned long long clockMs;
+        WString driver = kDriver;
+        WString port = kPort;
+        bool firstListingRefused = false;
     } cases[] = {
         {"runs", CommandOutcome::Runs, {}, 1, 500},
         {"does nothing", CommandOutcome::DoesNothing, {}, 0, 500},
         {"runs past the wait: started, not there yet", CommandOutcome::RunsPastWait, {}, 0, 120500},
         {"only a look-alike", CommandOutcome::DoesNothing, {kDriver + WTEXT("0")}, 0, 500},
         {"a numbered copy appears", CommandOutcome::Runs, {kDriver}, 1, 500},
+        {"a copy that was there proves nothing",
+         CommandOutcome::DoesNothing,
+         {WTEXT("VELTRA KX-680 (Copy 1)")},
+         0,
+         500},
+        {"a model the INF does not name", CommandOutcome::Runs, {}, 0, 500, WTEXT("Veltra KX-9")},
+        {"a port there is not", CommandOutcome::Runs, {}, 0, 500, kDriver, WTEXT("LPT9:")},
+        {"unlisted before: any printer of the name counts",
+         CommandOutcome::DoesNothing,
+         {kDriver + WTEXT(" (Copy 1)")},
+         1,
+         500,
+         kDriver,
+         kPort,
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Machine().Reset();
-        Machine().WriteFile(kInf, "");
+        Machine().WriteFile(kInf, kInfText);
         Spooler::Get().AddDriver(kDriver);
         for (const WString& printer : c.printersBefore) {
             Spooler::Get().AddPrinter(printer, kPort, kDriver);
         }
+        if (c.firstListingRefused) {
+            Spooler::Get().Refuse(SpoolerCall::EnumPrinters, sim::kErrorRpcServerUnavailable, 1);
+        }
+        m_installer.SetDriverName(c.driver.c_str());
+        m_installer.SetPortName(c.port.c_str());
         PrintUI::Get().SetOutcome(c.outcome);
         EXPECT_EQ(m_installer.InstallWithPrintUI(), c.installed);
         EXPECT_EQ(PrintUI::Get().Launches().size(), 1u);
