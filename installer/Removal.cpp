@@ -23,7 +23,11 @@ int CDriverInstaller::RemovePrinterAndDriver(const WChar* name) {
         printer.Delete();
         printer.Close();
     }
-    return SpoolerDeletePrinterDriver(copy.get()) ? 1 : 0;
+    return DeletePrinterDriver(copy.get());
+}
+
+int CDriverInstaller::DeletePrinterDriver(const WChar* name) {
+    return SpoolerDeletePrinterDriver(name) ? 1 : 0;
 }
 
 int CDriverInstaller::PurgePrinterQueue(CPrinterHandle& printer) {

@@ -118,6 +118,11 @@ bool CStep5::OnPrivateMessage(unsigned message, std::uintptr_t wParam, std::intp
 }
 
 bool CStep5::OnWizardFinish() {
+    // Another Finish while this one runs (another program can send one past the disabled
+    // button) would start a second installation over the first.
+    if (m_bBusy) {
+        return false;
+    }
     EnableWizardButtons(false);
     m_bBusy = true;
     SendPrivateMessage(WM_REFRESH_PAGE);
@@ -145,7 +150,8 @@ bool CStep5::OnWizardFinish() {
         }
         m_strStatus = kRemovingText;
         SendPrivateMessage(WM_REFRESH_PAGE);
-        // This thread waits for the removal without painting: show the status first.
+        // This thread waits for the removal without painting: show the status and the
+        // disabled buttons first.
         RepaintNow();
         if (!removal.Start(RemoveOldDriverThread, this)) {
             m_hRemoveEvent.Close();
@@ -159,6 +165,10 @@ bool CStep5::OnWizardFinish() {
         m_hRemoveEvent.Close();
         // Our handle kept the old printer until the removal was done.
         closed = printer.Close();
+        // Only now are the old printers gone, and with them their hold on the driver, which
+        // the removal could therefore not delete. A printer that is not ours still using it
+        // keeps it, as the spooler decides.
+        theInstaller.DeletePrinterDriver(printerName);
     }
     if (closed) {
         theInstaller.RescanDevices();

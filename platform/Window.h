@@ -60,8 +60,9 @@ public:
     virtual IListBox* GetListBox(int id) = 0;
     virtual void ShowItem(int id, bool show) = 0;
     virtual void EnableItem(int id, bool enable) = 0;
-    // Paints what changed at once, the window's controls included, for a thread that is about
-    // to block and could not paint later.
+    // Paints what changed at once, the whole sheet with its controls included, for a thread
+    // that is about to block and could not paint later. Wizard-button changes still queued
+    // (they are posted) take effect first, so the buttons show as they were last set.
     virtual void RepaintNow() = 0;
     // A modal message box owned by this window; returns the button the user chose.
     virtual int ShowMessageBox(const WString& text, const WString& caption, unsigned style) = 0;

@@ -191,6 +191,12 @@ bool SimDialog::IsItemEnabled(int id) const {
     return it != m_items.end() && it->second.enabled;
 }
 
+void SimDialog::RepaintNow() {
+    if (m_pSheet != nullptr) {
+        m_pSheet->DispatchQueued(kSetWizardButtonsMessage);
+    }
+}
+
 int SimDialog::ShowMessageBox(const WString& text, const WString& caption, unsigned style) {
     return Machine::Get().ShowMessageBox({m_strCaption, text, caption, style});
 }
@@ -249,6 +255,12 @@ bool SimSheetWindow::PostButtonPress(WizardButton button) {
 }
 
 void SimSheetWindow::SetWizardButtons(unsigned flags) {
+    if (m_pSheet != nullptr) {
+        m_pSheet->Post([this, flags] { ShowWizardButtons(flags); }, kSetWizardButtonsMessage);
+    }
+}
+
+void SimSheetWindow::ShowWizardButtons(unsigned flags) {
     EnableItem(kBackButton, (flags & WizBack) != 0);
     const bool finish = (flags & (WizFinish | WizDisabledFinish)) != 0;
     // With Finish offered, Finish takes Next's place.
@@ -430,7 +442,7 @@ std::intptr_t SimSheet::Send(const std::function<std::intptr_t()>& work) {
     return *result;
 }
 
-bool SimSheet::Post(const std::function<void()>& work) {
+bool SimSheet::Post(const std::function<void()>& work, unsigned message) {
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
         if (!m_bAcceptingWork) {
@@ -440,10 +452,28 @@ bool SimSheet::Post(const std::function<void()>& work) {
                                work();
                                return std::intptr_t(0);
                            },
-                           nullptr, nullptr});
+                           nullptr, nullptr, message});
     }
     m_queueChanged.notify_all();
     return true;
+}
+
+void SimSheet::DispatchQueued(unsigned message) {
+    std::vector<Work> taken;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        for (auto it = m_queue.begin(); it != m_queue.end();) {
+            if (it->message == message) {
+                taken.push_back(std::move(*it));
+                it = m_queue.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (Work& work : taken) {
+        work.run();
+    }
 }
 
 bool SimSheet::DispatchOne() {

@@ -73,8 +73,9 @@ public:
     IListBox* GetListBox(int id) override;
     void ShowItem(int id, bool show) override;
     void EnableItem(int id, bool enable) override;
-    // Nothing is painted headless.
-    void RepaintNow() override {}
+    // Nothing is painted headless, but what the sheet has queued for its buttons takes effect
+    // now, as it does on the screen.
+    void RepaintNow() override;
     int ShowMessageBox(const WString& text, const WString& caption, unsigned style) override;
     // A page has no wizard buttons of its own: the pages set them through the sheet.
     void SetWizardButtons(unsigned) override {}
@@ -111,14 +112,23 @@ private:
     std::map<int, SimItem> m_items;
 };
 
+// The sheet's message that sets its wizard buttons (PSM_SETWIZBUTTONS). Pages post it, as
+// PropSheet_SetWizButtons does, so it takes effect only once the sheet's thread handles it.
+constexpr unsigned kSetWizardButtonsMessage = kFirstPrivateMessage + 112;
+
 // The sheet's own window: its buttons, and how the pages' wizard-button flags show them.
 class SimSheetWindow : public SimDialog {
 public:
     explicit SimSheetWindow(const WString& caption);
+    // Queues the change (see kSetWizardButtonsMessage).
     void SetWizardButtons(unsigned flags) override;
     bool PostButtonPress(WizardButton button) override;
     // Enabled, and visible so that a user can reach it.
     bool IsButtonEnabled(int id) const { return IsItemVisible(id) && IsItemEnabled(id); }
+
+private:
+    // Which buttons show and which are enabled, as the sheet handles the message.
+    void ShowWizardButtons(unsigned flags);
 };
 
 // How a modal run ended when the simulated user walked away.
@@ -163,7 +173,11 @@ public:
     // called from any thread; Send from the sheet's own thread runs the work at once, from
     // another it waits until the loop has run it (0 when the sheet is gone).
     std::intptr_t Send(const std::function<std::intptr_t()>& work);
-    bool Post(const std::function<void()>& work);
+    // `message` names what is posted, so that it can be handled ahead of the rest.
+    bool Post(const std::function<void()>& work, unsigned message = 0);
+    // Runs at once, in order, the queued work posted as `message`, and only that (what
+    // PeekMessage filtered to one message does).
+    void DispatchQueued(unsigned message);
     bool OnSheetThread() const { return std::this_thread::get_id() == m_uiThread; }
     // Works through the queue and the timers, waiting for workers, until the wizard has
     // settled: nothing queued, no worker running, no timer running. False when the sheet
@@ -184,6 +198,7 @@ private:
         std::function<std::intptr_t()> run;
         std::shared_ptr<std::intptr_t> result; // set when a sender waits for it
         std::shared_ptr<bool> done;
+        unsigned message = 0;
     };
     struct Timer {
         CPropertyPage* page = nullptr;

@@ -109,8 +109,15 @@ void Win32Dialog::EnableItem(int id, bool enable) {
     }
 }
 
+// The sheet's wizard buttons change when it handles the PSM_SETWIZBUTTONS a page posted: a
+// thread about to block handles those first, then paints the whole sheet, its buttons and the
+// page included.
 void Win32Dialog::RepaintNow() {
-    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    MSG message;
+    while (PeekMessageW(&message, m_hSheet, PSM_SETWIZBUTTONS, PSM_SETWIZBUTTONS, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+    RedrawWindow(m_hSheet, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 int Win32Dialog::ShowMessageBox(const WString& text, const WString& caption, unsigned style) {

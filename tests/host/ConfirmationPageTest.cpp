@@ -11,6 +11,7 @@
 #include "platform/sim/SimSpooler.h"
 #include "res/resource.h"
 #include "tests/host/PageTest.h"
+#include "tests/host/WizardWalk.h"
 
 namespace {
 
@@ -124,24 +125,42 @@ TEST_F(ConfirmationPage, AFirstInstallationOnLpt1EndsWithTheOkBoxAndTheWizardClo
     ExpectNothingLeft();
 }
 
-TEST_F(ConfirmationPage, AReinstallationRemovesThePrinterAndItsCopiesButNoLookAlike) {
+TEST_F(ConfirmationPage, AReinstallationRemovesThePrinterItsCopiesAndTheDriverButNoLookAlike) {
     Spooler& spooler = Spooler::Get();
-    spooler.AddDriver(kKx500);
-    for (const WString& name : {kKx500 + WTEXT(" (Copy 1)"), kKx500, kKx500 + WTEXT("X")}) {
-        ASSERT_TRUE(spooler.AddPrinter(name, WTEXT("COM1:"), kKx500));
-    }
+    const WString oldDriverFile = WTEXT("C:\\Windows\\System32\\spool\\drivers\\x64\\3\\KX500.GPD");
+    Machine().WriteFile(oldDriverFile, "*GPDFileVersionNum: 1.0");
+    spooler.AddDriver(kKx500, {oldDriverFile});
+    spooler.AddDriver(WTEXT("Other"));
+    ASSERT_TRUE(spooler.AddPrinter(kKx500 + WTEXT(" (Copy 1)"), WTEXT("COM1:"), kKx500));
+    ASSERT_TRUE(spooler.AddPrinter(WTEXT("VELTRA KX-500"), WTEXT("COM1:"), kKx500));
+    ASSERT_TRUE(spooler.AddPrinter(kKx500 + WTEXT("X"), WTEXT("COM1:"), WTEXT("Other")));
     ASSERT_TRUE(spooler.QueueJobs(kKx500, 2));
     ASSERT_TRUE(spooler.QueueJobs(kKx500 + WTEXT(" (Copy 1)"), 1));
+    ASSERT_TRUE(spooler.SetDefaultPrinter(kKx500));
     WalkToConfirmation("Veltra KX 500", "LPT2:");
+    // What the user sees while the page waits for the removal.
+    std::vector<bool> buttonsWhileRemoving;
+    spooler.onCall = [&](const sim::SpoolerCallRecord& call) {
+        if (call.call == SpoolerCall::DeletePrinter && buttonsWhileRemoving.empty()) {
+            for (int id : {sim::kBackButton, sim::kFinishButton, sim::kCancelButton}) {
+                buttonsWhileRemoving.push_back(Wizard().IsButtonEnabled(id));
+            }
+        }
+    };
 
     Finish();
 
     EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"", kRemoving, kInstalling, kSucceeded}));
+    EXPECT_EQ(buttonsWhileRemoving, (std::vector<bool>{false, false, false}));
     EXPECT_EQ(Boxes(), (std::vector<Outcome>{kSuccessBox}));
     EXPECT_EQ(spooler.CallCount(SpoolerCall::Purge), 2u);
     EXPECT_FALSE(spooler.FindPrinter(kKx500 + WTEXT(" (Copy 1)")));
     EXPECT_EQ(U8(spooler.FindPrinter(kKx500 + WTEXT("X"))->port), "COM1:") << "not a copy";
-    EXPECT_EQ(U8(spooler.FindPrinter(kKx500)->port), "LPT2:") << "the new printer";
+    EXPECT_EQ(U8(spooler.FindPrinter(kKx500)->name), "Veltra KX-500") << "the new printer";
+    EXPECT_EQ(U8(spooler.FindPrinter(kKx500)->port), "LPT2:");
+    EXPECT_EQ(U8(spooler.DefaultPrinter()), "Veltra KX-500");
+    std::string bytes;
+    EXPECT_FALSE(Machine().ReadFile(oldDriverFile, bytes)) << "the old driver went with its files";
     EXPECT_EQ(sim::Devices::Get().Reenumerations(), 1);
     ExpectNothingLeft();
 }
@@ -166,9 +185,25 @@ TEST_F(ConfirmationPage, ACataloguedUsbPrinterTakesThePlugAndPlayRoute) {
     EXPECT_EQ(U8(Spooler::Get().FindPrinter(kKx680)->port), "USB001") << "the device's port";
     EXPECT_EQ(U8(Spooler::Get().DefaultPrinter()), "VELTRA KX-680");
     ExpectNothingLeft();
+
+    // Unplugged, then installed again on LPT1:: the queue plug and play made goes, the new
+    // printer becomes the default one.
+    sim::Devices::Get().Reset();
+    const WalkSeen again = WalkWizard("Veltra KX-680", "LPT1:");
+    EXPECT_EQ(again.route, "print UI");
+    EXPECT_EQ(again.status, kSucceeded);
+    const std::vector<sim::SpoolerPrinter> printers = Spooler::Get().Printers();
+    ASSERT_EQ(printers.size(), 1u);
+    EXPECT_EQ(U8(printers[0].name), "Veltra KX-680");
+    EXPECT_EQ(U8(printers[0].port), "LPT1:");
+    EXPECT_EQ(U8(Spooler::Get().DefaultPrinter()), "Veltra KX-680");
 }
 
+// A numbered copy from long ago is no proof of this installation: only the print UI's own
+// printer is.
 TEST_F(ConfirmationPage, AFailureLeavesThePageForBackAndASecondFinish) {
+    Spooler::Get().AddDriver(kKx500);
+    ASSERT_TRUE(Spooler::Get().AddPrinter(kKx500 + WTEXT(" (Copy 1)"), WTEXT("COM1:"), kKx500));
     PrintUI::Get().SetOutcome(sim::CommandOutcome::DoesNothing);
     WalkToConfirmation("Veltra KX 500", "LPT1:");
 
@@ -218,8 +253,10 @@ TEST_F(ConfirmationPage, ATickBeforeTheOutcomeWaitsForItAndReportsOnce) {
     ExpectNothingLeft();
 }
 
-// Closing the wizard any way while a worker runs would take the page from under it.
-TEST_F(ConfirmationPage, NoWayOfClosingWorksWhileAWorkerRuns) {
+// Closing the wizard any way while a worker runs would take the page from under it, and a
+// second Finish (another program can send one past the disabled button) would start a second
+// installation over the first.
+TEST_F(ConfirmationPage, NoWayOfClosingOrFinishingAgainWorksWhileAWorkerRuns) {
     WalkToConfirmation("Veltra KX 500", "LPT1:");
     std::vector<bool> closed;
     PrintUI::Get().onLaunch = [&](const sim::ProgramLaunch& launch) {
@@ -232,13 +269,15 @@ TEST_F(ConfirmationPage, NoWayOfClosingWorksWhileAWorkerRuns) {
                              sim::CloseRequest::Escape}) {
                 closed.push_back(Wizard().RequestClose(how));
             }
+            closed.push_back(Wizard().ActivePage()->OnWizardFinish());
             return std::intptr_t(0);
         });
     };
 
     Finish();
 
-    EXPECT_EQ(closed, (std::vector<bool>{false, false, false, false}));
+    EXPECT_EQ(closed, (std::vector<bool>{false, false, false, false, false}));
+    EXPECT_EQ(Commands(), (std::vector<std::string>{"/if", "/y "})) << "one installation";
     EXPECT_EQ(Boxes(), (std::vector<Outcome>{kSuccessBox}));
     EXPECT_EQ(Wizard().Result(), SheetCancelled);
     ExpectNothingLeft();

@@ -27,9 +27,19 @@ protected:
         m_pages.AddTo(m_sheet);
         m_window = std::make_unique<sim::SimSheet>(m_sheet);
         m_window->Open();
+        HandleQueued();
     }
     sim::SimSheet& Wizard() { return *m_window; }
-    bool Press(WizardButton button) { return m_window->Press(button); }
+    // Presses a button, then lets the wizard handle what that queued (its buttons among it).
+    bool Press(WizardButton button) {
+        const bool taken = m_window->Press(button);
+        HandleQueued();
+        return taken;
+    }
+    void HandleQueued() {
+        while (m_window->DispatchOne()) {
+        }
+    }
     std::string Caption() { return U8(m_window->ActiveCaption()); }
 
     // Writes the package's catalogue, stored as UTF-16LE like the shipped one.
