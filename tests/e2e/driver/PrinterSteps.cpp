@@ -90,15 +90,6 @@ bool PrinterSteps::run(const Step& step, std::wstring& detail, std::wstring& err
 }
 
 bool PrinterSteps::addPrinter(const Step& step, std::wstring& error) {
-    std::vector<standin::Printer> printers;
-    if (!standin::listPrinters(printers, error)) {
-        return false;
-    }
-    if (const standin::Printer* existing = standin::findPrinter(printers, step.name)) {
-        error = L"there is a printer " + quoted(existing->name) + L" already, on " +
-                quoted(existing->port);
-        return false;
-    }
     return standin::ensureDriver(step.driver, error) &&
            standin::addPrinter({step.name, step.text, step.driver}, error);
 }

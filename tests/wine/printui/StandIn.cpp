@@ -377,6 +377,17 @@ bool ensureDriver(const std::wstring& model, std::wstring& error) {
 }
 
 bool addPrinter(const Printer& printer, std::wstring& error) {
+    // Windows' AddPrinter refuses a name a printer already carries, letter case ignored; Wine's
+    // silently replaces that printer.
+    std::vector<Printer> printers;
+    if (!listPrinters(printers, error)) {
+        return false;
+    }
+    if (const Printer* existing = findPrinter(printers, printer.name)) {
+        error = failure(L"AddPrinterW", ERROR_PRINTER_ALREADY_EXISTS) + L": there is a printer \"" +
+                existing->name + L"\" on \"" + existing->port + L"\"";
+        return false;
+    }
     PRINTER_INFO_2W info = {};
     info.pPrinterName = const_cast<LPWSTR>(printer.name.c_str());
     info.pPortName = const_cast<LPWSTR>(printer.port.c_str());

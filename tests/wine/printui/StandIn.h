@@ -80,7 +80,8 @@ std::wstring freePrinterName(const std::vector<Printer>& printers, const std::ws
 // the model's name), unless a driver of that name exists already.
 bool ensureDriver(const std::wstring& model, std::wstring& error);
 
-// Adds a local printer on the port with that driver, under exactly that name.
+// Adds a local printer on the port with that driver, under exactly that name. Refused, as
+// Windows refuses it, when a listed printer carries the name already, letter case ignored.
 bool addPrinter(const Printer& printer, std::wstring& error);
 
 bool deletePrinter(const std::wstring& name, std::wstring& error);
