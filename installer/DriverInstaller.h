@@ -75,8 +75,9 @@ public:
 
     // Removal of an earlier installation.
     int RemovePrinterAndDriver(const WChar* name);
-    // Deletes the printer driver of this name with all its files; 1 when the spooler did.
-    int DeletePrinterDriver(const WChar* name);
+    // Deletes the printer driver of this name with all its files; 1 when the spooler did. (Not
+    // called DeletePrinterDriver: winspool.h makes that name a macro.)
+    int DeleteDriverAndFiles(const WChar* name);
     int PurgePrinterQueue(CPrinterHandle& printer);
 
     // Driver and model matching.

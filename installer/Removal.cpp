@@ -23,10 +23,10 @@ int CDriverInstaller::RemovePrinterAndDriver(const WChar* name) {
         printer.Delete();
         printer.Close();
     }
-    return DeletePrinterDriver(copy.get());
+    return DeleteDriverAndFiles(copy.get());
 }
 
-int CDriverInstaller::DeletePrinterDriver(const WChar* name) {
+int CDriverInstaller::DeleteDriverAndFiles(const WChar* name) {
     return SpoolerDeletePrinterDriver(name) ? 1 : 0;
 }
 

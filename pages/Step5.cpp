@@ -168,7 +168,7 @@ bool CStep5::OnWizardFinish() {
         // Only now are the old printers gone, and with them their hold on the driver, which
         // the removal could therefore not delete. A printer that is not ours still using it
         // keeps it, as the spooler decides.
-        theInstaller.DeletePrinterDriver(printerName);
+        theInstaller.DeleteDriverAndFiles(printerName);
     }
     if (closed) {
         theInstaller.RescanDevices();

@@ -274,6 +274,10 @@ SimSheet::SimSheet(CPropertySheet& sheet) : m_sheet(sheet), m_window(sheet.GetCa
 
 SimSheet::~SimSheet() {
     Close(m_nResult);
+    // A sender another thread has in Send may still be on its way out: as a window's messages
+    // on Windows, the queue outlives every call made to it.
+    std::unique_lock<std::mutex> lock(m_queueMutex);
+    m_queueChanged.wait(lock, [this] { return m_nSenders == 0; });
 }
 
 void SimSheet::Open() {
@@ -433,9 +437,13 @@ std::intptr_t SimSheet::Send(const std::function<std::intptr_t()>& work) {
         return 0;
     }
     m_queue.push_back({work, result, done});
+    ++m_nSenders;
     m_queueChanged.notify_all();
-    if (!m_queueChanged.wait_for(lock, std::chrono::milliseconds(kHangLimitMs),
-                                 [&] { return *done; })) {
+    const bool answered = m_queueChanged.wait_for(lock, std::chrono::milliseconds(kHangLimitMs),
+                                                  [&] { return *done; });
+    --m_nSenders;
+    m_queueChanged.notify_all();
+    if (!answered) {
         ++Machine::Get().hangs;
         return 0;
     }

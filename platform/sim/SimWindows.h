@@ -223,6 +223,7 @@ private:
     std::condition_variable m_queueChanged;
     std::deque<Work> m_queue;
     bool m_bAcceptingWork = false;
+    int m_nSenders = 0; // threads inside Send; the sheet waits for them before it goes
     std::vector<Timer> m_timers;
     std::atomic<int> m_nTimerTicks{0};
 };
