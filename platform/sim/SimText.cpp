@@ -39,15 +39,7 @@ WChar UpcaseOrdinal(WChar c) {
 }
 
 bool EqualsOrdinalIgnoringCase(const WString& a, const WString& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (UpcaseOrdinal(a[i]) != UpcaseOrdinal(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return EqualsFolded(a, b, UpcaseOrdinal);
 }
 
 WString FromUtf8(const std::string& text) {

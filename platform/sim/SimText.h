@@ -14,16 +14,21 @@ inline WChar FoldAsciiCase(WChar c) {
     return c >= WTEXT('A') && c <= WTEXT('Z') ? static_cast<WChar>(c - WTEXT('A') + WTEXT('a')) : c;
 }
 
-inline bool EqualsIgnoringAsciiCase(const WString& a, const WString& b) {
+// Whether the texts are equal once each character has gone through `fold`.
+template <class Fold> bool EqualsFolded(const WString& a, const WString& b, Fold fold) {
     if (a.size() != b.size()) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i])) {
+        if (fold(a[i]) != fold(b[i])) {
             return false;
         }
     }
     return true;
+}
+
+inline bool EqualsIgnoringAsciiCase(const WString& a, const WString& b) {
+    return EqualsFolded(a, b, FoldAsciiCase);
 }
 
 // Printer names on the simulated machine compare as Windows' spooler compares them: ordinally,
