@@ -53,4 +53,3 @@ CSystemLibrary g_spoolerLibrary(L"winspool.drv");
 CSystemLibrary g_deviceInstallLibrary(L"newdev.dll");
 CSystemLibrary g_configManagerLibrary(L"cfgmgr32.dll");
 CSystemLibrary g_setupLibrary(L"setupapi.dll");
-CSystemLibrary g_shellLibrary(L"shell32.dll");

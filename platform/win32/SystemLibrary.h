@@ -1,7 +1,7 @@
 // System DLLs loaded from the system directory by full path the first time they are needed,
 // never through the search path, where a DLL planted beside the program could be found first.
-// That is the only safe way to have the ones that are no KnownDLLs; the others (SetupAPI, the
-// shell) are loaded the same way so that start-up does not pay for what only Finish uses.
+// That is the only safe way to have the ones that are no KnownDLLs; SetupAPI is loaded the same
+// way so that start-up does not pay for what only Finish uses.
 #pragma once
 
 #include <windows.h>
@@ -40,4 +40,3 @@ extern CSystemLibrary g_spoolerLibrary;       // winspool.drv
 extern CSystemLibrary g_deviceInstallLibrary; // newdev.dll
 extern CSystemLibrary g_configManagerLibrary; // cfgmgr32.dll
 extern CSystemLibrary g_setupLibrary;         // setupapi.dll
-extern CSystemLibrary g_shellLibrary;         // shell32.dll

@@ -94,7 +94,8 @@ bool ReadDeviceId(std::string& answer, bool& answered, DWORD& elapsedMs) {
 
 // A rundll32.exe planted beside the program and in the current folder (a copy of hostname.exe,
 // which ends at once and does nothing) is never started: the stand-in that the system's own
-// rundll32 loads logs the command, after the delay it was told to take.
+// rundll32 loads logs the command, after the delay it was told to take, with the program and
+// the current folder it ran in: the system directory's, not ours.
 TEST(Win32Launcher, StartsTheSystemsRundll32AndWaitsForIt) {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
@@ -117,6 +118,8 @@ TEST(Win32Launcher, StartsTheSystemsRundll32AndWaitsForIt) {
     ASSERT_TRUE(standin::readLog(log, error));
     ASSERT_EQ(log.size(), 1u) << "the planted rundll32 ran instead";
     EXPECT_EQ(log[0].commandLine, L"/k /q /n \"Nobody\"");
+    EXPECT_EQ(log[0].program, std::wstring(system) + L"\\rundll32.exe");
+    EXPECT_EQ(log[0].folder, system);
 
     standin::writeSettings({}, error);
     DeleteFileW(planted.c_str());
