@@ -2,7 +2,6 @@
 #include "platform/win32/SystemLibrary.h"
 
 namespace {
-const wchar_t kKernel32[] = L"kernel32.dll";
 const char kSetDefaultDllDirectories[] = "SetDefaultDllDirectories";
 const wchar_t kPathSeparator[] = L"\\";
 const wchar_t kNoDirectory[] = L"";
@@ -13,9 +12,7 @@ using SetDefaultDllDirectoriesFunction = BOOL WINAPI(DWORD);
 void RestrictDllSearch() {
     // Windows 8, and Windows 7 with its DLL-search update, can leave everything but the
     // system directory out of the search.
-    HMODULE kernel = GetModuleHandleW(kKernel32);
-    auto* setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction*>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, kSetDefaultDllDirectories)));
+    auto* setDefault = KernelFunction<SetDefaultDllDirectoriesFunction>(kSetDefaultDllDirectories);
     if (setDefault != nullptr) {
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
