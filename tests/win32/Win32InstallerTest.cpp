@@ -2,8 +2,8 @@
 // directory and waited for, the print UI stand-in installing a printer that the engine then
 // sees and removes, fake USB printers found and asked for their device ID through the real
 // SetupAPI, and the configuration manager and device installer as Wine answers them. Where
-// Wine answers otherwise than Windows, the test says so. Needs the stand-in and the fake USB
-// printers of the test prefix (tools/test sets both up).
+// Wine answers otherwise than Windows, the test says so. Needs the stand-in and, for the
+// Win32FakeUsb tests, the fake USB printers of the 64-bit test prefix (tools/test sets both up).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -165,7 +165,7 @@ TEST(Win32Usb, WithNoPrinterAttachedNothingOpens) {
     EXPECT_FALSE(port.CloseDevice());
 }
 
-TEST(Win32Usb, AnInterfaceWithoutPidIsSkipped) {
+TEST(Win32FakeUsb, AnInterfaceWithoutPidIsSkipped) {
     FakePrinters printers;
     printers.Attach(L"ROOT\\VID_1A2B\\0000", kCatalogued, kAtOnce);
     CUSBPort port;
@@ -175,7 +175,7 @@ TEST(Win32Usb, AnInterfaceWithoutPidIsSkipped) {
     EXPECT_EQ(vid + pid, L"--");
 }
 
-TEST(Win32Usb, TheDeviceIdComesAtOnceOrLateAndALateOneIsCancelled) {
+TEST(Win32FakeUsb, TheDeviceIdComesAtOnceOrLateAndALateOneIsCancelled) {
     FakePrinters printers;
     printers.Attach(kPrinterId, kCatalogued, kAtOnce);
     {
@@ -208,7 +208,7 @@ TEST(Win32Usb, TheDeviceIdComesAtOnceOrLateAndALateOneIsCancelled) {
     }
 }
 
-TEST(Win32Usb, TheInstallerReadsTheAttachedPrintersModel) {
+TEST(Win32FakeUsb, TheInstallerReadsTheAttachedPrintersModel) {
     FakePrinters printers;
     printers.Attach(kPrinterId, kCatalogued, kAtOnce);
     CDriverInstaller installer;
