@@ -11,7 +11,9 @@ using SetDefaultDllDirectoriesFunction = BOOL WINAPI(DWORD);
 
 void RestrictDllSearch() {
     // Windows 8, and Windows 7 with its DLL-search update, can leave everything but the
-    // system directory out of the search.
+    // system directory out of the search. Vista, and 7 without the update, cannot: there only
+    // the current directory leaves it, and the program's own folder stays in it for the DLLs
+    // that system components load by name later.
     auto* setDefault = KernelFunction<SetDefaultDllDirectoriesFunction>(kSetDefaultDllDirectories);
     if (setDefault != nullptr) {
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
