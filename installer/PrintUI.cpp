@@ -23,7 +23,8 @@ constexpr unsigned long kPresenceCheckDelayMs = 500;
 
 const WChar kErrorCaption[] = WTEXT("ERROR");
 
-// What the user is told when rundll32 cannot be started, by the start's error code.
+// What the user is told when rundll32 cannot be started, by the start's error code. The last
+// four only the shell gives; rundll32 is started without it, so they do not occur.
 struct LaunchError {
     unsigned long code;
     const WChar* text;

@@ -37,10 +37,17 @@ else
 fi
 
 export WINEPREFIX="$VELTRA_WINE_BUILD_DIR/wineprefix"
-export WINEARCH=win64
+# The i686 build's tests run in a 32-bit prefix, as on 32-bit Windows, the only one its package
+# is for. The x86_64 build's prefix is 64-bit and runs 32-bit programs too, as 64-bit Windows
+# does: there the x86 package is seen to refuse, and the fake USB printer's 64-bit driver runs.
+if grep -qs '^CMAKE_TOOLCHAIN_FILE:[A-Z]*=.*i686' "$VELTRA_WINE_BUILD_DIR/CMakeCache.txt"; then
+    export WINEARCH=win32
+else
+    export WINEARCH=win64
+fi
 export WINEDEBUG=-all
 
-# The Windows build makes the fake USB printer here (tests/usbfake); the end-to-end
+# The x86_64 Windows build makes the fake USB printer here (tests/usbfake); the end-to-end
 # tests and the veltra_usb_* functions run it from there.
 export VELTRA_FAKEINST="$VELTRA_WINE_BUILD_DIR/usbfake/fakeinst.exe"
 # shellcheck source=tools/usbfake.sh
@@ -172,15 +179,22 @@ _veltra_make_prefix() {
     _veltra_wineserver_up
 }
 
-# True if a 64-bit and (where this machine runs them) a 32-bit program start in the
-# prefix; what Wine said is left in BUILD_DIR/wine-start.log. A prefix made before 32-bit
-# Wine was installed fails here ("could not load kernel32.dll") instead of in every test.
+# True if the prefix is of WINEARCH's kind and its programs start: in a 64-bit
+# prefix a 64-bit and (where this machine runs them) a 32-bit one, in a 32-bit
+# prefix a 32-bit one; what Wine said is left in BUILD_DIR/wine-start.log. A
+# prefix of the other kind, or one made before 32-bit Wine was installed ("could
+# not load kernel32.dll"), fails here instead of in every test.
 _veltra_prefix_starts() {
     local log="$VELTRA_WINE_BUILD_DIR/wine-start.log"
+    if ! grep -qx "#arch=$WINEARCH" "$WINEPREFIX/system.reg" 2>/dev/null; then
+        echo "the prefix is not a $WINEARCH one" >"$log"
+        return 1
+    fi
     timeout "$VELTRA_WINE_START_TIMEOUT" wine cmd /c exit 0 >"$log" 2>&1 </dev/null || return 1
-    [ "$VELTRA_WINE_RUNS_32BIT" = no ] ||
+    if [ "$WINEARCH" = win64 ] && [ "$VELTRA_WINE_RUNS_32BIT" = yes ]; then
         timeout "$VELTRA_WINE_START_TIMEOUT" wine 'C:\windows\syswow64\cmd.exe' /c exit 0 \
             >>"$log" 2>&1 </dev/null
+    fi
 }
 
 if [ -f "$WINEPREFIX/system.reg" ]; then
@@ -215,23 +229,28 @@ if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
         { echo "wine-env: could not set Managed=N for the X11 driver" >&2; return 1; }
 fi
 
-# Installs the print UI stand-in (tests/wine/printui) into the prefix: the first DLL into
-# system32, the second, if given, into syswow64 (when the prefix has one). In a 64-bit prefix
-# that is the x86_64 build's printui.dll and then the i686 one; in a 32-bit prefix the i686
-# one alone. The override makes Wine load our file and never its own builtin print UI.
-# A syswow64 stand-in from an earlier call stays when no second DLL is given.
+# Installs the print UI stand-in (tests/wine/printui) into the prefix, given the x86_64 and the
+# i686 build's printui.dll: a 64-bit prefix gets the first in system32 and the second in
+# syswow64 (if it has one), a 32-bit prefix the second in system32. The override makes Wine
+# load our file and never its own builtin print UI.
 veltra_wine_install_printui() {
-    if [ "$#" -lt 1 ] || [ "$#" -gt 2 ]; then
-        echo "usage: veltra_wine_install_printui SYSTEM32_DLL [SYSWOW64_DLL]" >&2
+    if [ "$#" -ne 2 ]; then
+        echo "usage: veltra_wine_install_printui X64_DLL X86_DLL" >&2
         return 2
     fi
     local windows="$WINEPREFIX/drive_c/windows"
-    cp "$1" "$windows/system32/printui.dll" ||
-        { echo "wine-env: could not copy $1 into system32" >&2; return 1; }
-    if [ "$#" -eq 2 ] && [ -d "$windows/syswow64" ]; then
-        cp "$2" "$windows/syswow64/printui.dll" ||
-            { echo "wine-env: could not copy $2 into syswow64" >&2; return 1; }
+    local -a places=("$1" system32 "$2" syswow64)
+    if [ "$WINEARCH" = win32 ]; then
+        places=("$2" system32)
     fi
+    local i
+    for ((i = 0; i < ${#places[@]}; i += 2)); do
+        [ -d "$windows/${places[i + 1]}" ] || continue
+        cp "${places[i]}" "$windows/${places[i + 1]}/printui.dll" || {
+            echo "wine-env: could not copy ${places[i]} into ${places[i + 1]}" >&2
+            return 1
+        }
+    done
     if ! grep -q '^"printui"="native"' "$WINEPREFIX/user.reg" 2>/dev/null; then
         _veltra_wine_quiet wine reg add 'HKCU\Software\Wine\DllOverrides' \
             /v printui /d native /f ||

@@ -7,6 +7,7 @@
 
 #include "platform/Framework.h"
 #include "platform/ModulePath.h"
+#include "platform/Wow64.h"
 #include "platform/sim/SimDevices.h"
 #include "platform/sim/SimPrintUI.h"
 #include "platform/sim/SimSpooler.h"
@@ -39,6 +40,7 @@ void Machine::Reset() {
     JoinThreads();
     modulePath = kDefaultModulePath;
     ansiCodePage = kCodePageChinese;
+    wow64 = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_files.clear();
@@ -186,6 +188,10 @@ bool GetModulePath(WChar* buffer, std::size_t capacity) {
         return false;
     }
     return CopyText(buffer, capacity, path.c_str());
+}
+
+bool RunsUnderWow64() {
+    return sim::Machine::Get().wow64;
 }
 
 void InitCommonControlClasses() {

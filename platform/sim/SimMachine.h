@@ -60,6 +60,9 @@ public:
     // The ANSI code page of the machine (936: Simplified Chinese; 1252: Western European).
     unsigned ansiCodePage = kCodePageChinese;
 
+    // Whether the program runs as a 32-bit program on 64-bit Windows (under WOW64).
+    bool wow64 = false;
+
     // The machine's files, by full path; paths match without regard to case, as on Windows.
     void WriteFile(const WString& path, const std::string& bytes);
     bool ReadFile(const WString& path, std::string& bytes) const;

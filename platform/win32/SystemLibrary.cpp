@@ -2,7 +2,6 @@
 #include "platform/win32/SystemLibrary.h"
 
 namespace {
-const wchar_t kKernel32[] = L"kernel32.dll";
 const char kSetDefaultDllDirectories[] = "SetDefaultDllDirectories";
 const wchar_t kPathSeparator[] = L"\\";
 const wchar_t kNoDirectory[] = L"";
@@ -12,10 +11,10 @@ using SetDefaultDllDirectoriesFunction = BOOL WINAPI(DWORD);
 
 void RestrictDllSearch() {
     // Windows 8, and Windows 7 with its DLL-search update, can leave everything but the
-    // system directory out of the search.
-    HMODULE kernel = GetModuleHandleW(kKernel32);
-    auto* setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction*>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, kSetDefaultDllDirectories)));
+    // system directory out of the search. Vista, and 7 without the update, cannot: there only
+    // the current directory leaves it, and the program's own folder stays in it for the DLLs
+    // that system components load by name later.
+    auto* setDefault = KernelFunction<SetDefaultDllDirectoriesFunction>(kSetDefaultDllDirectories);
     if (setDefault != nullptr) {
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
@@ -53,4 +52,3 @@ CSystemLibrary g_spoolerLibrary(L"winspool.drv");
 CSystemLibrary g_deviceInstallLibrary(L"newdev.dll");
 CSystemLibrary g_configManagerLibrary(L"cfgmgr32.dll");
 CSystemLibrary g_setupLibrary(L"setupapi.dll");
-CSystemLibrary g_shellLibrary(L"shell32.dll");

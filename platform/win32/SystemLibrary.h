@@ -1,7 +1,7 @@
 // System DLLs loaded from the system directory by full path the first time they are needed,
 // never through the search path, where a DLL planted beside the program could be found first.
-// That is the only safe way to have the ones that are no KnownDLLs; the others (SetupAPI, the
-// shell) are loaded the same way so that start-up does not pay for what only Finish uses.
+// That is the only safe way to have the ones that are no KnownDLLs; SetupAPI is loaded the same
+// way so that start-up does not pay for what only Finish uses.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +16,16 @@ void RestrictDllSearch();
 // The full path of `file` in the system directory; false when the system will not tell it.
 bool SystemDirectoryPath(const wchar_t* file, std::wstring& path);
 
+// The function that `address`, from GetProcAddress, points to, as its own type.
+template <class Function> Function* FunctionAt(FARPROC address) {
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(address));
+}
+
+// A kernel32 function that older versions of Windows lack: null where it is missing.
+template <class Function> Function* KernelFunction(const char* name) {
+    return FunctionAt<Function>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name));
+}
+
 // One system DLL, loaded on first use and kept for the life of the process.
 class CSystemLibrary {
 public:
@@ -24,7 +34,7 @@ public:
     // The function, or null when the DLL or the function cannot be had (the last error then
     // tells why).
     template <class Function> Function* Get(const char* name) {
-        return reinterpret_cast<Function*>(reinterpret_cast<void*>(Find(name)));
+        return FunctionAt<Function>(Find(name));
     }
 
 private:
@@ -40,4 +50,3 @@ extern CSystemLibrary g_spoolerLibrary;       // winspool.drv
 extern CSystemLibrary g_deviceInstallLibrary; // newdev.dll
 extern CSystemLibrary g_configManagerLibrary; // cfgmgr32.dll
 extern CSystemLibrary g_setupLibrary;         // setupapi.dll
-extern CSystemLibrary g_shellLibrary;         // shell32.dll

@@ -147,20 +147,28 @@ TEST_F(Wizard, WelcomeTextIsSetOnceWhenThePageIsCreated) {
     EXPECT_EQ(U8(afterReturn), "changed");
 }
 
-TEST_F(Wizard, PackageFolderTooDeepStopsWithAClearMessageAndNoWizard) {
-    Machine().modulePath = WString(WTEXT("C:\\")) + WString(kMaxModuleDirLength, WTEXT('d')) +
-                           WTEXT("\\VeltraSetup.exe");
-    theInstaller = CDriverInstaller();
-    ScriptedUser user({[](SimSheet& s) { s.Press(WizardButton::Cancel); }});
+// The package folder too deep for its paths, and the 32-bit program on 64-bit Windows.
+TEST_F(Wizard, EachStartUpRefusalShowsOneClearMessageAndNoWizard) {
+    const WString deep = WString(WTEXT("C:\\")) + WString(kMaxModuleDirLength, WTEXT('d')) +
+                         WTEXT("\\VeltraSetup.exe");
+    for (const auto& [wow64, says] :
+         {std::pair(false, "路径过长"), std::pair(true, "请改用64位（x64）安装包")}) {
+        SCOPED_TRACE(says);
+        Machine().Reset();
+        Machine().modulePath = wow64 ? Machine().modulePath : deep;
+        Machine().wow64 = wow64;
+        theInstaller = CDriverInstaller();
+        ScriptedUser user({[](SimSheet& s) { s.Press(WizardButton::Cancel); }});
 
-    EXPECT_FALSE(RunApp(user));
+        EXPECT_FALSE(RunApp(user));
 
-    EXPECT_EQ(user.StepsTaken(), 0u) << "the wizard opened on cut paths";
-    ASSERT_EQ(Machine().MessageBoxes().size(), 1u);
-    const sim::MessageBoxRecord box = Machine().MessageBoxes()[0];
-    EXPECT_EQ(U8(box.caption), "ERROR");
-    EXPECT_NE(U8(box.text).find("路径过长"), std::string::npos) << U8(box.text);
-    EXPECT_EQ(box.style, static_cast<unsigned>(MbOk | MbIconError));
+        EXPECT_EQ(user.StepsTaken(), 0u) << "the wizard opened";
+        ASSERT_EQ(Machine().MessageBoxes().size(), 1u);
+        const sim::MessageBoxRecord box = Machine().MessageBoxes()[0];
+        EXPECT_EQ(U8(box.caption), "ERROR");
+        EXPECT_NE(U8(box.text).find(says), std::string::npos) << U8(box.text);
+        EXPECT_EQ(box.style, static_cast<unsigned>(MbOk | MbIconError));
+    }
 }
 
 TEST_F(Wizard, UserWhoWalksAwayDoesNotHangTheModalLoop) {

@@ -2,8 +2,8 @@
 // directory and waited for, the print UI stand-in installing a printer that the engine then
 // sees and removes, fake USB printers found and asked for their device ID through the real
 // SetupAPI, and the configuration manager and device installer as Wine answers them. Where
-// Wine answers otherwise than Windows, the test says so. Needs the stand-in and the fake USB
-// printers of the test prefix (tools/test sets both up).
+// Wine answers otherwise than Windows, the test says so. Needs the stand-in and, for the
+// Win32FakeUsb tests, the fake USB printers of the 64-bit test prefix (tools/test sets both up).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -94,7 +94,8 @@ bool ReadDeviceId(std::string& answer, bool& answered, DWORD& elapsedMs) {
 
 // A rundll32.exe planted beside the program and in the current folder (a copy of hostname.exe,
 // which ends at once and does nothing) is never started: the stand-in that the system's own
-// rundll32 loads logs the command, after the delay it was told to take.
+// rundll32 loads logs the command, after the delay it was told to take, with the program and
+// the current folder it ran in: the system directory's, not ours.
 TEST(Win32Launcher, StartsTheSystemsRundll32AndWaitsForIt) {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
@@ -117,6 +118,8 @@ TEST(Win32Launcher, StartsTheSystemsRundll32AndWaitsForIt) {
     ASSERT_TRUE(standin::readLog(log, error));
     ASSERT_EQ(log.size(), 1u) << "the planted rundll32 ran instead";
     EXPECT_EQ(log[0].commandLine, L"/k /q /n \"Nobody\"");
+    EXPECT_EQ(log[0].program, std::wstring(system) + L"\\rundll32.exe");
+    EXPECT_EQ(log[0].folder, system);
 
     standin::writeSettings({}, error);
     DeleteFileW(planted.c_str());
@@ -162,7 +165,7 @@ TEST(Win32Usb, WithNoPrinterAttachedNothingOpens) {
     EXPECT_FALSE(port.CloseDevice());
 }
 
-TEST(Win32Usb, AnInterfaceWithoutPidIsSkipped) {
+TEST(Win32FakeUsb, AnInterfaceWithoutPidIsSkipped) {
     FakePrinters printers;
     printers.Attach(L"ROOT\\VID_1A2B\\0000", kCatalogued, kAtOnce);
     CUSBPort port;
@@ -172,7 +175,7 @@ TEST(Win32Usb, AnInterfaceWithoutPidIsSkipped) {
     EXPECT_EQ(vid + pid, L"--");
 }
 
-TEST(Win32Usb, TheDeviceIdComesAtOnceOrLateAndALateOneIsCancelled) {
+TEST(Win32FakeUsb, TheDeviceIdComesAtOnceOrLateAndALateOneIsCancelled) {
     FakePrinters printers;
     printers.Attach(kPrinterId, kCatalogued, kAtOnce);
     {
@@ -205,7 +208,7 @@ TEST(Win32Usb, TheDeviceIdComesAtOnceOrLateAndALateOneIsCancelled) {
     }
 }
 
-TEST(Win32Usb, TheInstallerReadsTheAttachedPrintersModel) {
+TEST(Win32FakeUsb, TheInstallerReadsTheAttachedPrintersModel) {
     FakePrinters printers;
     printers.Attach(kPrinterId, kCatalogued, kAtOnce);
     CDriverInstaller installer;

@@ -383,6 +383,7 @@ struct StepSyntax {
 
 constexpr StepSyntax kSteps[] = {
     {L"start", StepKind::Start, noArguments},
+    {L"launch", StepKind::Launch, noArguments},
     {L"exits", StepKind::Exits, noArguments},
     {L"page", StepKind::Page, nameArgument},
     {L"text", StepKind::Text, idAndText},

@@ -8,6 +8,7 @@ namespace driver {
 
 enum class StepKind {
     Start,
+    Launch,
     Page,
     Text,
     Texts,

@@ -9,6 +9,8 @@
 // Steps (StepFile.h has the file format; ids are decimal):
 //   start                      run the wizard (again, once an earlier run has
 //                              exited), wait for its sheet
+//   launch                     run it and wait for nothing: a box that it shows instead
+//                              of its sheet is for msgbox
 //   page <caption>             wait until the current page has this caption
 //   text <id> <text>           the current page's control has exactly this text
 //   texts <id> <a>|<b>|...     the control shows a, then b, ..., in this order (below)
@@ -31,7 +33,8 @@
 //   ports <id>                 the list box holds exactly the spooler's ports, in its order
 //   listsel <id> <text>        the list box's selected item
 //   select <id> <text>         select that item and tell the page, as a click would
-//   msgbox <caption> <text>    a message box of the sheet shows this; click OK
+//   msgbox <caption> <text>    a message box of the sheet (before any sheet, one owned by
+//                              no window) shows this; click OK
 //   no-msgbox <ms>             no message box (any dialog of the wizard but its sheet)
 //                              appears for this long; passes early if the wizard exits
 //   shot <name>                <screenshot-dir>/<name>.png of the sheet, plus
@@ -333,6 +336,7 @@ public:
     }
 
 private:
+    bool launch(std::wstring& error);
     bool start(std::wstring& detail, std::wstring& error);
     bool waitPage(const Step& step, std::wstring& error);
     bool checkText(const Step& step, std::wstring& error);
@@ -410,6 +414,8 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
     switch (step.kind) {
     case StepKind::Start:
         return start(detail, error);
+    case StepKind::Launch:
+        return launch(error);
     case StepKind::Page:
         return waitPage(step, error);
     case StepKind::Text:
@@ -490,7 +496,7 @@ bool Driver::stopWizard() {
     return killed;
 }
 
-bool Driver::start(std::wstring& detail, std::wstring& error) {
+bool Driver::launch(std::wstring& error) {
     if (wizardRunning()) {
         error = L"the wizard is still running";
         return false;
@@ -520,7 +526,6 @@ bool Driver::start(std::wstring& detail, std::wstring& error) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    const ULONGLONG started = GetTickCount64();
     if (!CreateProcessW(wizardExe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                         CREATE_SUSPENDED, nullptr, screenshotDir_.c_str(), &startup, &info)) {
         error = errorText(L"CreateProcessW") + L" for " + wizardExe_;
@@ -534,7 +539,14 @@ bool Driver::start(std::wstring& detail, std::wstring& error) {
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     processId_ = info.dwProcessId;
+    return true;
+}
 
+bool Driver::start(std::wstring& detail, std::wstring& error) {
+    const ULONGLONG started = GetTickCount64();
+    if (!launch(error)) {
+        return false;
+    }
     const WaitResult result = waitFor(kWindowTimeoutMs, [this]() {
         sheet_ = findSheet();
         return sheet_ != nullptr;
@@ -974,7 +986,8 @@ bool Driver::select(const Step& step, std::wstring& error) {
 }
 
 bool Driver::handleMessageBox(const Step& step, std::wstring& error) {
-    if (!needSheet(error)) {
+    // Launched, with no sheet yet, findMessageBox finds a box owned by no window.
+    if ((sheet_ || !wizardRunning()) && !needSheet(error)) {
         return false;
     }
     HWND box = nullptr;
@@ -991,7 +1004,7 @@ bool Driver::handleMessageBox(const Step& step, std::wstring& error) {
     std::wstring caption;
     std::wstring text;
     if (!readMessageBox(box, caption, text)) {
-        error = L"cannot read the message box";
+        error = L"cannot read the message box; " + describeWindows(processId_);
         return false;
     }
     if (caption != step.name) {

@@ -2,8 +2,9 @@
 //
 // rundll32 calls PrintUIEntryW with the rest of its command line. The stand-in does what
 // Windows' print UI does for the three switches the setup wizard uses, through the public
-// spooler API only, and logs every command line with its outcome (StandIn.h). It never shows
-// a window. Test equipment: it is never part of the setup package.
+// spooler API only, and logs every command line with its outcome and with the program and
+// current folder it ran in (StandIn.h). It never shows a window. Test equipment: it is never part
+// of the setup package.
 #include "StandIn.h"
 #include "StandInCommand.h"
 
@@ -101,6 +102,10 @@ extern "C" __declspec(dllexport) void CALLBACK
     PrintUIEntryW(HWND, HINSTANCE, LPCWSTR commandLine, int) {
     const std::wstring line = commandLine ? commandLine : L"";
     std::wstring error;
+    wchar_t program[MAX_PATH] = {};
+    wchar_t folder[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    GetCurrentDirectoryW(MAX_PATH, folder);
     // Nobody could hear about a failure to log: rundll32 always exits 0.
-    standin::appendLog({standin::buildArch(), run(line), line}, error);
+    standin::appendLog({standin::buildArch(), program, folder, run(line), line}, error);
 }

@@ -22,6 +22,7 @@ const wchar_t kDelayValue[] = L"DelayMs";
 const wchar_t kLogFile[] = L"\\Temp\\veltra-printui.log";
 constexpr wchar_t kLogSeparator = L'\t';
 constexpr wchar_t kLogLineEnd = L'\n';
+constexpr size_t kLogFields = 5; // those of LogEntry
 
 // The driver entry behind every stand-in printer: Wine's PostScript driver, whose files
 // every Wine prefix has.
@@ -230,7 +231,8 @@ std::wstring logPath() {
 }
 
 bool appendLog(const LogEntry& entry, std::wstring& error) {
-    const std::string line = utf8Of(entry.arch + kLogSeparator + oneLine(entry.outcome) +
+    const std::string line = utf8Of(entry.arch + kLogSeparator + entry.program + kLogSeparator +
+                                    entry.folder + kLogSeparator + oneLine(entry.outcome) +
                                     kLogSeparator + oneLine(entry.commandLine) + kLogLineEnd);
     // Append-only access makes each write land at the end, even with two writers.
     File file(CreateFileW(logPath().c_str(), FILE_APPEND_DATA,
@@ -269,16 +271,20 @@ bool readLog(std::vector<LogEntry>& entries, std::wstring& error) {
     // Only whole lines count: a writer may be half-way through the last one.
     for (size_t end; (end = text.find(kLogLineEnd, start)) != std::wstring::npos; start = end + 1) {
         const std::wstring line = text.substr(start, end - start);
-        const size_t first = line.find(kLogSeparator);
-        const size_t second =
-            first == std::wstring::npos ? first : line.find(kLogSeparator, first + 1);
-        if (second == std::wstring::npos) {
-            error = L"log line " + std::to_wstring(entries.size() + 1) +
-                    L" is not arch, tab, outcome, tab, command line";
+        // Only the command line, the last field, may hold a tab.
+        std::vector<std::wstring> fields;
+        size_t from = 0;
+        for (size_t tab; fields.size() + 1 < kLogFields &&
+                         (tab = line.find(kLogSeparator, from)) != std::wstring::npos;
+             from = tab + 1) {
+            fields.push_back(line.substr(from, tab - from));
+        }
+        if (fields.size() + 1 < kLogFields) {
+            error = L"log line " + std::to_wstring(entries.size() + 1) + L" has fewer than " +
+                    std::to_wstring(kLogFields) + L" fields";
             return false;
         }
-        entries.push_back({line.substr(0, first), line.substr(first + 1, second - first - 1),
-                           line.substr(second + 1)});
+        entries.push_back({fields[0], fields[1], fields[2], fields[3], line.substr(from)});
     }
     return true;
 }

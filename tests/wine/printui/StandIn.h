@@ -31,10 +31,13 @@ bool writeSettings(const Settings& settings, std::wstring& error);
 // The stand-in waits at most this long, whatever DelayMs says.
 constexpr DWORD kMaxDelayMs = 30000;
 
-// One line of the log: which build of the stand-in ran, what it did ("ok..." or
-// "failed: why") and the command line exactly as rundll32 passed it.
+// One line of the log: which build of the stand-in ran, in which program (rundll32's full path)
+// and current folder, what it did ("ok..." or "failed: why") and the command line exactly as
+// rundll32 passed it.
 struct LogEntry {
     std::wstring arch;
+    std::wstring program;
+    std::wstring folder;
     std::wstring outcome;
     std::wstring commandLine;
 };
@@ -43,9 +46,9 @@ struct LogEntry {
 const wchar_t* buildArch();
 
 // <Windows folder>\Temp\veltra-printui.log, the same for 32- and 64-bit processes (the Temp
-// folder is not redirected). UTF-8, one line per command: arch, tab, outcome, tab, command
-// line. Line breaks inside a command line are written as \r and \n, so one command stays
-// one line.
+// folder is not redirected). UTF-8, one line per command: the fields in order, tab between
+// them. Line breaks inside a command line are written as \r and \n, so one command stays one
+// line.
 std::wstring logPath();
 
 bool appendLog(const LogEntry& entry, std::wstring& error);
