@@ -35,6 +35,7 @@ const std::map<std::string, long>& KnownSymbols() {
         {"DS_SETFONT", kDsSetFont},
         {"SS_LEFT", kSsLeft},
         {"SS_BITMAP", kSsBitmap},
+        {"SS_REALSIZECONTROL", kSsRealSizeControl},
         {"LBS_NOTIFY", kLbsNotify},
         {"LBS_SORT", kLbsSort},
         {"LBS_NOINTEGRALHEIGHT", kLbsNoIntegralHeight},
