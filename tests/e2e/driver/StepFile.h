@@ -21,6 +21,7 @@ enum class StepKind {
     MsgBox,
     NoMsgBox,
     Shot,
+    Banner,
     Exits,
     UsbAttach, // the usb-* steps, see UsbSteps.h
     UsbSet,
