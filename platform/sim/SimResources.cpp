@@ -35,6 +35,7 @@ const std::map<std::string, long>& KnownSymbols() {
         {"DS_SETFONT", kDsSetFont},
         {"SS_LEFT", kSsLeft},
         {"SS_BITMAP", kSsBitmap},
+        {"SS_REALSIZECONTROL", kSsRealSizeControl},
         {"LBS_NOTIFY", kLbsNotify},
         {"LBS_SORT", kLbsSort},
         {"LBS_NOINTEGRALHEIGHT", kLbsNoIntegralHeight},
@@ -154,6 +155,21 @@ ControlTemplate ReadControl(const std::vector<std::string>& t, const Parser& p) 
     return control;
 }
 
+// Passes over a resource that is no dialog (the VERSIONINFO): its lines up to the END that
+// closes its first BEGIN.
+void SkipResource(std::istream& lines) {
+    std::string line;
+    int depth = 0;
+    while (std::getline(lines, line)) {
+        const std::vector<std::string> t = Tokenize(line);
+        if (!t.empty() && t[0] == "BEGIN") {
+            ++depth;
+        } else if (!t.empty() && t[0] == "END" && --depth == 0) {
+            return;
+        }
+    }
+}
+
 } // namespace
 
 const ControlTemplate* DialogTemplate::FindControl(int controlId) const {
@@ -188,6 +204,8 @@ std::vector<DialogTemplate> ParseDialogTemplates(const std::string& script,
             dialog.language = language;
             ReadRect(t, 2, parser, dialog.x, dialog.y, dialog.cx, dialog.cy);
             dialogs.push_back(dialog);
+        } else if (t.size() > 1 && t[1] == "VERSIONINFO") {
+            SkipResource(lines);
         } else if (dialogs.empty()) {
             continue;
         } else if (t[0] == "STYLE") {

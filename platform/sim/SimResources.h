@@ -23,6 +23,7 @@ enum StyleBits : unsigned {
     kDsSetFont = 0x40,
     kSsLeft = 0x0,
     kSsBitmap = 0xE,
+    kSsRealSizeControl = 0x40,
     kLbsNotify = 0x1,
     kLbsSort = 0x2,
     kLbsNoIntegralHeight = 0x100,

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "platform/Framework.h"
@@ -14,10 +15,19 @@ namespace {
 
 // The common control classes of the first Windows 95 set (ICC_WIN95_CLASSES).
 constexpr DWORD kCommonControlClasses = ICC_WIN95_CLASSES;
+// Fitted pictures are true-colour, with no alpha channel for the control to blend with.
+constexpr WORD kFittedBitsPerPixel = 24;
+
+struct BitmapDeleter {
+    void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+};
+using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
 
 struct PageHost {
     CPropertyPage* page = nullptr;
     std::unique_ptr<Win32Dialog> window;
+    // The page's pictures as they are shown, made by FitPictures; deleted with the page.
+    std::vector<UniqueBitmap> pictures;
 };
 
 struct SheetRun {
@@ -62,6 +72,69 @@ INT_PTR PrivateMessage(HWND hwnd, CPropertyPage& page, UINT message, WPARAM wPar
     return TRUE;
 }
 
+// The bitmap drawn over the whole of a frame, resampled smoothly (halftone) and keeping its
+// proportions: what does not fit is cut off at the bottom, or evenly at both sides.
+UniqueBitmap FitBitmap(HBITMAP source, const BITMAP& size, LONG width, LONG height) {
+    LONG sourceWidth = size.bmWidth;
+    LONG sourceHeight = size.bmHeight;
+    if (width * sourceHeight > height * sourceWidth) {
+        sourceHeight = MulDiv(sourceWidth, height, width);
+    } else {
+        sourceWidth = MulDiv(sourceHeight, width, height);
+    }
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = kFittedBitsPerPixel;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap fitted(CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HDC from = CreateCompatibleDC(nullptr);
+    HDC to = CreateCompatibleDC(nullptr);
+    bool drawn = false;
+    if (fitted && from && to) {
+        const HGDIOBJ oldFrom = SelectObject(from, source);
+        const HGDIOBJ oldTo = SelectObject(to, fitted.get());
+        SetStretchBltMode(to, HALFTONE);
+        SetBrushOrgEx(to, 0, 0, nullptr); // as HALFTONE requires
+        drawn = StretchBlt(to, 0, 0, width, height, from, (size.bmWidth - sourceWidth) / 2, 0,
+                           sourceWidth, sourceHeight, SRCCOPY) != FALSE;
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+    }
+    DeleteDC(from);
+    DeleteDC(to);
+    return drawn ? std::move(fitted) : UniqueBitmap();
+}
+
+// The banner is drawn for 96 DPI. Its picture control (SS_REALSIZECONTROL) keeps the frame of
+// its dialog units at every display scale and would stretch the bitmap into it pixel by pixel
+// on each paint; at any other size than the bitmap's the page shows a copy resampled once to
+// the frame instead, which the control draws 1:1. A picture whose copy cannot be made keeps
+// the control's own stretching.
+void FitPictures(HWND page, std::vector<UniqueBitmap>& pictures) {
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        // Only a bitmap static answers STM_GETIMAGE with a bitmap.
+        const auto shown =
+            reinterpret_cast<HBITMAP>(SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        RECT frame = {};
+        BITMAP size = {};
+        if (!shown || !GetClientRect(child, &frame) || !GetObjectW(shown, sizeof(size), &size) ||
+            (frame.right == size.bmWidth && frame.bottom == size.bmHeight)) {
+            continue;
+        }
+        UniqueBitmap fitted = FitBitmap(shown, size, frame.right, frame.bottom);
+        if (fitted) {
+            // The control gives back the bitmap it loaded itself, which is now ours to delete.
+            DeleteObject(reinterpret_cast<HBITMAP>(SendMessageW(
+                child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(fitted.get()))));
+            pictures.push_back(std::move(fitted));
+        }
+    }
+}
+
 INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         const auto* sheetPage = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
@@ -69,6 +142,7 @@ INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
         host->window = std::make_unique<Win32Dialog>(hwnd, GetParent(hwnd));
         host->page->AttachWindow(host->window.get());
+        FitPictures(hwnd, host->pictures);
         return host->page->OnInitDialog() ? TRUE : FALSE;
     }
     auto* host = reinterpret_cast<PageHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -91,6 +165,7 @@ INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         host->page->AttachWindow(nullptr);
         host->window.reset();
+        host->pictures.clear();
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         return FALSE;
     default:

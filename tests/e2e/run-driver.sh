@@ -9,6 +9,10 @@
 # pipe to go away, so each test took a second longer. With stderr in a log file
 # only the driver's own output (stdout) reaches ctest. The log is shown when the
 # test fails, since that is where Wine reports crashes.
+#
+# VELTRA_E2E_DPI (veltra_add_e2e_test's DPI), if set, is the display scale the wizard runs at,
+# for this test only: Wine 8 gives a new process the DPI in HKCU\Control Panel\Desktop's
+# LogPixels, or without it the prefix's 96.
 
 log="$1"
 shift
@@ -18,8 +22,18 @@ if [ -n "${VELTRA_E2E_RUNS_32BIT:-}" ] && [ "${VELTRA_WINE_RUNS_32BIT:-}" = no ]
     echo "not run: this machine runs no 32-bit programs"
     exit 77
 fi
+# Runs Wine's reg on that value if the test has a DPI: dpi WINE add|delete [reg's arguments]
+dpi() {
+    wine="$1" command="$2"
+    shift 2
+    [ -z "${VELTRA_E2E_DPI:-}" ] || "$wine" reg "$command" 'HKCU\Control Panel\Desktop' \
+        /v LogPixels /f "$@" >/dev/null 2>&1 </dev/null
+}
+dpi "$1" add /t REG_DWORD /d "${VELTRA_E2E_DPI:-}" ||
+    { echo "run-driver.sh: could not set ${VELTRA_E2E_DPI:-} DPI"; exit 1; }
 "$@" 2>"$log"
 status=$?
+dpi "$1" delete || { echo "run-driver.sh: could not set 96 DPI back"; status=1; }
 if [ "$status" -ne 0 ] && [ -s "$log" ]; then
     echo "--- Wine's stderr ($log):"
     cat "$log"

@@ -30,7 +30,8 @@ struct ExpectedPage {
     std::vector<ExpectedControl> controls;
 };
 
-const ExpectedControl kPicture = {IDC_PICTURE, "Static", kSsBitmap | kControl, 0, 0, 152, 192};
+const ExpectedControl kPicture = {
+    IDC_PICTURE, "Static", kSsBitmap | kSsRealSizeControl | kControl, 0, 0, 152, 192};
 
 const ExpectedPage kPages[] = {
     {IDD_STEP1,

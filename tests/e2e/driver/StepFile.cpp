@@ -398,6 +398,7 @@ constexpr StepSyntax kSteps[] = {
     {L"msgbox", StepKind::MsgBox, captionAndText},
     {L"no-msgbox", StepKind::NoMsgBox, milliseconds},
     {L"shot", StepKind::Shot, fileName},
+    {L"banner", StepKind::Banner, noArguments},
     {L"spooler-snapshot", StepKind::SpoolerSnapshot, noArguments},
     {L"spooler-unchanged", StepKind::SpoolerUnchanged, noArguments},
     {L"add-printer", StepKind::AddPrinter, printerAndPort},

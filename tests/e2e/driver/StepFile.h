@@ -22,6 +22,7 @@ enum class StepKind {
     MsgBox,
     NoMsgBox,
     Shot,
+    Banner,
     Exits,
     UsbAttach, // the usb-* steps, see UsbSteps.h
     UsbSet,

@@ -39,6 +39,10 @@
 //                              appears for this long; passes early if the wizard exits
 //   shot <name>                <screenshot-dir>/<name>.png of the sheet, plus
 //                              <name>-msgbox.png if a message box is open
+//   banner                     the current page's picture (the child that answers
+//                              STM_GETIMAGE with a bitmap) fills its frame, which reaches at
+//                              least as far down as the page's other controls: across the
+//                              picture, that row shows none of the page beside it
 //   exits                      the wizard process ends
 //   usb-attach, usb-set, usb-detach, usb-detach-all, usb-present, usb-absent
 //                              fake USB printers, see UsbSteps.h
@@ -351,6 +355,7 @@ private:
     bool select(const Step& step, std::wstring& error);
     bool handleMessageBox(const Step& step, std::wstring& error);
     bool shot(const Step& step, std::wstring& detail, std::wstring& error);
+    bool checkBanner(std::wstring& detail, std::wstring& error);
     bool waitExit(std::wstring& detail, std::wstring& error);
     bool spoolerSnapshot(std::wstring& detail, std::wstring& error);
     bool spoolerUnchanged(std::wstring& error);
@@ -442,6 +447,8 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
         return handleMessageBox(step, error);
     case StepKind::Shot:
         return shot(step, detail, error);
+    case StepKind::Banner:
+        return checkBanner(detail, error);
     case StepKind::Exits:
         return waitExit(detail, error);
     case StepKind::UsbAttach:
@@ -1054,6 +1061,47 @@ bool Driver::shot(const Step& step, std::wstring& detail, std::wstring& error) {
         detail += L", " + boxPath;
     }
     return true;
+}
+
+bool Driver::checkBanner(std::wstring& detail, std::wstring& error) {
+    if (!needSheet(error)) {
+        return false;
+    }
+    HWND page = currentPage();
+    HWND picture = nullptr;
+    RECT frame{};
+    RECT shown{};
+    LONG row = 0; // the lowest bottom edge of the page's controls, then the row above it
+    for (HWND child = page ? GetWindow(page, GW_CHILD) : nullptr; child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect{};
+        DWORD_PTR bitmap = 0;
+        if (IsWindowVisible(child) && GetWindowRect(child, &rect)) {
+            row = std::max(row, rect.bottom);
+        }
+        if (!picture && sendWithTimeout(child, STM_GETIMAGE, IMAGE_BITMAP, 0, bitmap) && bitmap) {
+            picture = child;
+            frame = rect;
+        }
+    }
+    if (!picture || !GetWindowRect(page, &shown)) {
+        error = L"the current page shows no picture";
+        return false;
+    }
+    Sleep(kPaintDelayMs);
+    row = std::min(row, shown.bottom) - 1;
+    HDC screen = GetDC(nullptr);
+    const COLORREF beside = GetPixel(screen, frame.right, row);
+    LONG bare = 0;
+    for (LONG x = frame.left; x < frame.right; ++x) {
+        bare += GetPixel(screen, x, row) == beside ? 1 : 0;
+    }
+    ReleaseDC(nullptr, screen);
+    detail = L"row " + std::to_wstring(row - frame.top) + L" of the picture (" +
+             std::to_wstring(frame.right - frame.left) + L" by " +
+             std::to_wstring(frame.bottom - frame.top) + L")";
+    error = detail + L" shows the page's background in " + std::to_wstring(bare) + L" pixels";
+    return bare == 0;
 }
 
 bool Driver::waitExit(std::wstring& detail, std::wstring& error) {
