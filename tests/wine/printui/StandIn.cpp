@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include <objbase.h>
-#include <shellapi.h>
 #include <winspool.h>
 
 namespace standin {
@@ -476,28 +474,23 @@ std::wstring systemRundll32() {
 
 bool runRundll32(const std::wstring& rundll32, const std::wstring& parameters,
                  std::wstring& error) {
-    // ShellExecuteExW may use COM; a thread that has it set up already keeps its own.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    info.lpFile = rundll32.c_str();
-    info.lpParameters = parameters.c_str();
-    info.nShow = SW_HIDE;
-    bool ok = ShellExecuteExW(&info) && info.hProcess;
-    if (!ok) {
-        error = failure(L"ShellExecuteExW") + L" for " + rundll32;
-    } else {
-        ok = WaitForSingleObject(info.hProcess, kRundll32TimeoutMs) == WAIT_OBJECT_0;
-        CloseHandle(info.hProcess);
-        if (!ok) {
-            error = L"rundll32 still runs after " + std::to_wstring(kRundll32TimeoutMs) + L" ms";
-        }
+    std::wstring commandLine = L"\"" + rundll32 + L"\" " + parameters;
+    const std::wstring folder = rundll32.substr(0, rundll32.rfind(L'\\'));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(rundll32.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &process)) {
+        error = failure(L"CreateProcessW") + L" for " + rundll32;
+        return false;
     }
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
+    const bool ended = WaitForSingleObject(process.hProcess, kRundll32TimeoutMs) == WAIT_OBJECT_0;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (!ended) {
+        error = L"rundll32 still runs after " + std::to_wstring(kRundll32TimeoutMs) + L" ms";
     }
-    return ok;
+    return ended;
 }
 
 } // namespace standin

@@ -114,9 +114,9 @@ bool listDrivers(std::vector<Driver>& drivers, std::wstring& error);
 // Windows (or Wine) the system folder is redirected to syswow64.
 std::wstring systemRundll32();
 
-// Starts rundll32 with these parameters (e.g. "PRINTUI.DLL,PrintUIEntry /y /n "P"") through
-// ShellExecuteExW, as a user's own script might (the wizard uses CreateProcessW), and waits
-// until it ends. rundll32 always exits 0, so only the stand-in's log tells what happened.
+// Starts rundll32 with these parameters (e.g. "PRINTUI.DLL,PrintUIEntry /y /n "P"") as the
+// wizard does (CreateProcessW, its own folder as the current one) and waits until it ends.
+// rundll32 always exits 0, so only the stand-in's log tells what happened.
 bool runRundll32(const std::wstring& rundll32, const std::wstring& parameters, std::wstring& error);
 
 } // namespace standin
