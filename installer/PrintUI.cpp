@@ -74,15 +74,15 @@ int CDriverInstaller::InstallWithPrintUI() {
         return 0;
     }
     // A printer of the name that was there before (a copy the removal did not reach) proves
-    // nothing about this installation: only one that the command added does.
+    // nothing about this installation: only one that the command added does. A listing that
+    // fails leaves `before` empty, and then any printer of the name counts.
     NameList before;
-    const bool listedBefore = CollectPrintersByName(m_szDriverName, before) >= 0;
+    CollectPrintersByName(m_szDriverName, before);
     if (!RunPrintUICommand(line)) {
         return 0;
     }
     SleepMs(kPresenceCheckDelayMs);
-    return listedBefore ? HasNewPrinterOfName(m_szDriverName, before)
-                        : IsPrinterInstalled(m_szDriverName);
+    return HasNewPrinterOfName(m_szDriverName, before);
 }
 
 namespace {

@@ -1,6 +1,8 @@
 // The simulated rundll32 and print UI, and the host build's platform/Process.h on them.
 #include "platform/sim/SimPrintUI.h"
 
+#include <sstream>
+
 #include "platform/Process.h"
 #include "platform/sim/PrintUICommand.h"
 #include "platform/sim/SimSpooler.h"
@@ -24,25 +26,21 @@ bool StartsWith(const WString& text, const WString& prefix) {
 
 const char kInfQuote = '"';
 const char kInfAssignment = '=';
-const char kInfLineEnd = '\n';
+const char kInfBlanks[] = " \t";
 
 // Whether the INF has a model line for `model` ("model" = install section, ...), the names
 // compared as Windows compares them, without regard to case.
 bool InfDeclaresModel(const std::string& inf, const WString& model) {
-    std::size_t start = 0;
-    while (start < inf.size()) {
-        std::size_t end = inf.find(kInfLineEnd, start);
-        end = end == std::string::npos ? inf.size() : end;
-        const std::string line = inf.substr(start, end - start);
-        start = end + 1;
-        const std::size_t open = line.find_first_not_of(" \t");
-        if (open == std::string::npos || line[open] != kInfQuote) {
+    std::istringstream lines(inf);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::size_t open = line.find_first_not_of(kInfBlanks);
+        const std::size_t close = open == std::string::npos ? open : line.find(kInfQuote, open + 1);
+        if (open == std::string::npos || line[open] != kInfQuote || close == std::string::npos) {
             continue;
         }
-        const std::size_t close = line.find(kInfQuote, open + 1);
-        const std::size_t assignment = line.find_first_not_of(" \t", close + 1);
-        if (close != std::string::npos && assignment != std::string::npos &&
-            line[assignment] == kInfAssignment &&
+        const std::size_t assignment = line.find_first_not_of(kInfBlanks, close + 1);
+        if (assignment != std::string::npos && line[assignment] == kInfAssignment &&
             EqualsOrdinalIgnoringCase(FromUtf8(line.substr(open + 1, close - open - 1)), model)) {
             return true;
         }
