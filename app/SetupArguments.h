@@ -41,6 +41,6 @@ enum class ArgumentsVerdict {
 // first element). Wrong: an unknown switch or a plain word, a switch given twice (under any of
 // its names), a switch without its value, /quiet or /uninstall without /model, /model without
 // /quiet or /uninstall, /port or /nodefault without /quiet or together with /uninstall. Whether
-// the model and the port exist is for the caller to judge.
-ArgumentsVerdict ReadSetupArguments(const std::vector<WString>& arguments,
-                                    SetupArguments& parsed);
+// the model and the port exist is for the caller to judge. `parsed` holds what was read also
+// when the verdict is Help or Wrong, so that a quiet run that went wrong stays quiet.
+ArgumentsVerdict ReadSetupArguments(const std::vector<WString>& arguments, SetupArguments& parsed);

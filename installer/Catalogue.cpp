@@ -2,12 +2,16 @@
 // driver of a model and the type of a driver.
 #include "installer/DriverInstaller.h"
 
+#include "platform/FileReader.h"
+
 #include "platform/IniFile.h"
 
 namespace {
 const WChar kSeriesSection[] = WTEXT("PRINTER_SERIES");
 const WChar kDriverNameSection[] = WTEXT("PRINTER_NAME");
 const WChar kPrinterTypeSection[] = WTEXT("PRINTER_TYPE");
+// The series whose models the wizard offers.
+const WChar kOfferedSeries[] = WTEXT("KX通用系列");
 const WChar kType24Pin[] = WTEXT("24");
 const WChar kType9Pin[] = WTEXT("9");
 
@@ -79,4 +83,13 @@ int CDriverInstaller::ReadSectionLines(const WChar* section, NameList& lines) co
 
 int CDriverInstaller::ReadSeriesList(NameList& series) const {
     return ReadSectionLines(kSeriesSection, series);
+}
+
+int CDriverInstaller::ReadOfferedModels(NameList& models) const {
+    return ReadSectionLines(kOfferedSeries, models);
+}
+
+bool CDriverInstaller::CanReadCatalogue() const {
+    CFileReader catalogue;
+    return HasPackagePaths() && catalogue.Open(m_szPrinterInfoFile);
 }

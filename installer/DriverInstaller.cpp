@@ -29,6 +29,9 @@ CDriverInstaller::CDriverInstaller() {
     m_bSetDefault = 0;
     m_bPrintTestPage = 0;
     m_bPackagePathsFit = 0;
+    m_bQuiet = 0;
+    m_bRestartNeeded = 0;
+    m_pStepListener = nullptr;
     FindModuleDir();
     BuildPrinterInfoFilePath();
     BuildDriverInfPath();
@@ -99,4 +102,8 @@ void CDriverInstaller::SetDefaultFlag(int value) {
 
 void CDriverInstaller::SetTestPageFlag(int value) {
     m_bPrintTestPage = ToFlag(value);
+}
+
+void CDriverInstaller::SetQuietFlag(int value) {
+    m_bQuiet = ToFlag(value);
 }

@@ -8,6 +8,7 @@
 #include "platform/Text.h"
 
 class CPrinterHandle;
+class ISetupListener;
 
 // A list of names, owned by the caller; the readers and queries only append to it.
 using NameList = std::vector<WString>;
@@ -48,6 +49,16 @@ public:
     int GetDefaultFlag() const { return m_bSetDefault; }
     void SetTestPageFlag(int value);
     int GetTestPageFlag() const { return m_bPrintTestPage; }
+    // Unattended: nothing may wait for a person. The print UI is told to show no windows, a
+    // print UI that cannot be started is not reported in a box, and the plug-and-play update
+    // must not ask anything.
+    void SetQuietFlag(int value);
+    int GetQuietFlag() const { return m_bQuiet; }
+    // Whether the last plug-and-play update asked for a restart.
+    int GetRestartFlag() const { return m_bRestartNeeded; }
+    // Who hears of each step of an installation or removal (a log); none when null.
+    void SetStepListener(ISetupListener* listener) { m_pStepListener = listener; }
+    ISetupListener* GetStepListener() const { return m_pStepListener; }
 
     // Catalogue readers (PrinterInfor.Inf). Results are ints used as booleans or counts.
     int ReadProfileSection(const WChar* section, const WChar* file, WChar* buffer,
@@ -58,6 +69,10 @@ public:
     int GetPrinterType(const WChar* driverName) const;
     int ReadSectionLines(const WChar* section, NameList& lines) const;
     int ReadSeriesList(NameList& series) const;
+    // The models the wizard offers: the lines of its one series, in the catalogue's order.
+    int ReadOfferedModels(NameList& models) const;
+    // Whether the catalogue file can be read at all.
+    bool CanReadCatalogue() const;
 
     // Spooler queries. Printer names compare as the spooler compares them, case ignored.
     int CollectPrintersByName(const WChar* name, NameList& printers) const;
@@ -66,6 +81,12 @@ public:
     // `before` (an earlier CollectPrintersByName); 0 otherwise, and when the spooler refused.
     int HasNewPrinterOfName(const WChar* name, const NameList& before) const;
     int CollectPortNames(NameList& ports) const;
+    // The ports the wizard offers: the spooler's, or a fixed list when it cannot be asked.
+    void CollectOfferedPorts(NameList& ports) const;
+    // The port of `ports` chosen until the user chooses another: the first that begins with
+    // kPreselectedPort, letter case ignored (as the list box searches), else the first one;
+    // empty for no ports.
+    WString PreselectedPort(const NameList& ports) const;
 
     // Print UI commands, run through the system's rundll32.
     int RunPrintUICommand(const WChar* parameters);
@@ -74,13 +95,17 @@ public:
     int PrintTestPage();
 
     // Removal of an earlier installation.
-    int RemovePrinterAndDriver(const WChar* name);
-    // Deletes the printer driver of this name with all its files; 1 when the spooler did. (Not
+    // `printerDeleted`, when given, tells whether the spooler accepted the printer's deletion.
+    int RemovePrinterAndDriver(const WChar* name, bool* printerDeleted = nullptr);
+    // Deletes the printer driver of this name with its files that no other driver uses; 1 when
+    // the spooler did. (Not
     // called DeletePrinterDriver: winspool.h makes that name a macro.)
     int DeleteDriverAndFiles(const WChar* name);
     int PurgePrinterQueue(CPrinterHandle& printer);
 
-    // Driver and model matching.
+    // Driver and model matching. PackageHasDriver: 1 when the package's driver INF can be
+    // read and has a model line for this driver, as the print UI will look for it.
+    int PackageHasDriver(const WChar* driverName);
     int FindModelSeries(WString& series, const WString& model) const;
     int FindUsbHardwareId(const WChar* infPath, const WChar* quotedModel, std::size_t length,
                           unsigned char* buffer, std::size_t capacity) const;
@@ -113,7 +138,13 @@ private:
     int m_bSetDefault;
     int m_bPrintTestPage;
     int m_bPackagePathsFit;
+    int m_bQuiet;
+    int m_bRestartNeeded;
+    ISetupListener* m_pStepListener;
 };
+
+// The port the wizard offers first.
+extern const WChar kPreselectedPort[];
 
 // The installer record the pages and the engine share. Defined before the application object,
 // so it is constructed first.

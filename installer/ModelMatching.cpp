@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "installer/LineReader.h"
+#include "platform/CodePage.h"
+#include "platform/Spooler.h"
 
 namespace {
 
@@ -13,6 +15,8 @@ const WChar kMakerMixedCase[] = WTEXT("Veltra");
 const WChar kMakerCapitals[] = WTEXT("VELTRA");
 const char kFieldSeparator = ',';
 const char kUsbMark[] = "USB";
+const char kBlanks[] = " \t";
+const WChar kQuote[] = WTEXT("\"");
 
 void ReplaceAll(WString& text, const WString& from, const WString& to) {
     for (std::size_t at = text.find(from); at != WString::npos;
@@ -89,6 +93,30 @@ int CDriverInstaller::FindUsbHardwareId(const WChar* infPath, const WChar* quote
         id.copy(reinterpret_cast<char*>(buffer), id.size());
         buffer[id.size()] = 0;
         return 1;
+    }
+    return 0;
+}
+
+int CDriverInstaller::PackageHasDriver(const WChar* driverName) {
+    BuildDriverInfPath();
+    // A model line starts with the model in double quotes; the print UI finds the model
+    // without regard to letter case ("VELTRA KX-500" serves "Veltra KX-500").
+    const WString quoted = kQuote + WString(driverName) + kQuote;
+    CLineReader inf;
+    if (!inf.Open(m_szDriverInf)) {
+        return 0;
+    }
+    std::string_view line;
+    while (inf.ReadLine(line)) {
+        const std::size_t start = line.find_first_not_of(kBlanks);
+        if (start == std::string_view::npos) {
+            continue;
+        }
+        const WString text = WidenWithThreadCodePage(line.substr(start));
+        if (text.size() >= quoted.size() &&
+            SpoolerNamesEqual(text.data(), quoted.size(), quoted.data(), quoted.size())) {
+            return 1;
+        }
     }
     return 0;
 }

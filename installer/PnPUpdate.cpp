@@ -16,12 +16,17 @@ int CDriverInstaller::UpdatePnPDriver() {
     const WString quotedModel = kQuote + WString(m_szDriverName) + kQuote;
     unsigned char hardwareId[kHardwareIdCapacity] = {};
     bool restartNeeded = false;
+    m_bRestartNeeded = 0;
     if (!FindUsbHardwareId(m_szDriverInf, quotedModel.c_str(), quotedModel.size(), hardwareId,
                            kHardwareIdCapacity)) {
         return 0;
     }
     const WString wideId =
         WidenWithThreadCodePage(std::string_view(reinterpret_cast<const char*>(hardwareId)));
-    // A restart the system asks for is left to the user: the update counts as done.
-    return UpdatePnPDeviceDriver(wideId.c_str(), m_szDriverInf, restartNeeded) ? 1 : 0;
+    // A restart the system asks for is left to the user (or, unattended, to whoever reads the
+    // exit code): the update counts as done.
+    const bool updated =
+        UpdatePnPDeviceDriver(wideId.c_str(), m_szDriverInf, m_bQuiet == 0, restartNeeded);
+    m_bRestartNeeded = updated && restartNeeded ? 1 : 0;
+    return updated ? 1 : 0;
 }

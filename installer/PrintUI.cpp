@@ -12,6 +12,9 @@ namespace {
 const WChar kRundll32[] = WTEXT("rundll32.exe");
 const WChar kInstallFormat[] =
     WTEXT("PRINTUI.DLL,PrintUIEntry /if /n \"%s\" /f \"%s\" /r \"%s\" /m \"%s\" ");
+// Unattended, the print UI must not stop on a window of its own that nobody will close.
+const WChar kQuietInstallFormat[] =
+    WTEXT("PRINTUI.DLL,PrintUIEntry /if /q /n \"%s\" /f \"%s\" /r \"%s\" /m \"%s\" ");
 const WChar kSetDefaultFormat[] = WTEXT("PRINTUI.DLL,PrintUIEntry /y /q /n \"%s\"");
 const WChar kTestPageFormat[] = WTEXT("PRINTUI.DLL,PrintUIEntry /k /q /n \"%s\"");
 constexpr std::size_t kCommandLineCapacity = 1024;
@@ -59,7 +62,10 @@ int CDriverInstaller::RunPrintUICommand(const WChar* parameters) {
     if (RunSystemProgram(kRundll32, parameters, kCommandWaitMs, error)) {
         return 1;
     }
-    ShowAppMessageBox(LaunchErrorText(error), kErrorCaption, MbOk | MbIconError);
+    // Unattended, nobody could close the box: the failure shows in the outcome alone.
+    if (m_bQuiet == 0) {
+        ShowAppMessageBox(LaunchErrorText(error), kErrorCaption, MbOk | MbIconError);
+    }
     return 0;
 }
 
@@ -69,7 +75,8 @@ int CDriverInstaller::InstallWithPrintUI() {
     // quotes the line would say something else. Neither is started.
     WChar line[kCommandLineCapacity];
     if (m_szDriverName[0] == 0 ||
-        !FormatCommandLine(line, kCommandLineCapacity, kInstallFormat,
+        !FormatCommandLine(line, kCommandLineCapacity,
+                           m_bQuiet != 0 ? kQuietInstallFormat : kInstallFormat,
                            {m_szDriverName, m_szDriverInf, m_szPortName, m_szDriverName})) {
         return 0;
     }

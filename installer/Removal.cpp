@@ -7,7 +7,7 @@
 
 #include "platform/Spooler.h"
 
-int CDriverInstaller::RemovePrinterAndDriver(const WChar* name) {
+int CDriverInstaller::RemovePrinterAndDriver(const WChar* name, bool* printerDeleted) {
     // A copy of its own: the caller's list may not be touched while the spooler works.
     const std::size_t length = std::char_traits<WChar>::length(name);
     std::unique_ptr<WChar[]> copy(new (std::nothrow) WChar[length + 1]);
@@ -18,10 +18,14 @@ int CDriverInstaller::RemovePrinterAndDriver(const WChar* name) {
 
     // Each step is tried whatever became of the one before.
     CPrinterHandle printer;
+    bool deleted = false;
     if (printer.Open(copy.get(), PrinterAccess::AllAccess)) {
         PurgePrinterQueue(printer);
-        printer.Delete();
+        deleted = printer.Delete();
         printer.Close();
+    }
+    if (printerDeleted != nullptr) {
+        *printerDeleted = deleted;
     }
     return DeleteDriverAndFiles(copy.get());
 }

@@ -4,12 +4,21 @@
 #include "installer/DriverInstaller.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/Spooler.h"
 
+const WChar kPreselectedPort[] = WTEXT("LPT1:");
+
 namespace {
 constexpr int kEnumerationFailed = -1;
-// A numbered copy is the name, one character (normally a blank), then "(".
+// Offered when the spooler cannot be asked for its ports.
+const WChar* const kFallbackPorts[] = {WTEXT("LPT1:"), WTEXT("LPT2:"), WTEXT("LPT3:"),
+                                       WTEXT("COM1:"), WTEXT("COM2:"), WTEXT("COM3:"),
+                                       WTEXT("COM4:"), WTEXT("COM5:"), WTEXT("USB001")};
+// Windows names a copy of a printer after it: the name, a blank, then "(" ("Name (Copy 1)",
+// "Name (副本 1)").
+const WChar kCopySeparator = WTEXT(' ');
 const WChar kCopyOpening = WTEXT('(');
 
 bool SameName(const WString& a, const WString& b) {
@@ -21,12 +30,14 @@ bool StartsWithName(const WString& text, const WString& name) {
            SpoolerNamesEqual(text.data(), name.size(), name.data(), name.size());
 }
 
-// The printer of exactly this name, or one of its numbered copies: the name, one more
-// character, then "(" and more text. The character after the name is not examined.
+// The printer of exactly this name, or one of its numbered copies: the name, a blank, then "("
+// and more text. Anything else after the name ("Veltra KX-6800(二楼)" for "Veltra KX-680") is
+// a printer the user named, perhaps for another model: never ours to take.
 bool IsPrinterOfName(const WString& printer, const WString& name) {
     const std::size_t n = name.size();
-    return SameName(printer, name) || (printer.size() > n + 2 && StartsWithName(printer, name) &&
-                                       printer[n + 1] == kCopyOpening);
+    return SameName(printer, name) ||
+           (printer.size() > n + 2 && StartsWithName(printer, name) &&
+            printer[n] == kCopySeparator && printer[n + 1] == kCopyOpening);
 }
 } // namespace
 
@@ -71,4 +82,20 @@ int CDriverInstaller::HasNewPrinterOfName(const WChar* name, const NameList& bef
 
 int CDriverInstaller::CollectPortNames(NameList& ports) const {
     return SpoolerEnumPorts(ports) ? 1 : 0;
+}
+
+void CDriverInstaller::CollectOfferedPorts(NameList& ports) const {
+    if (!CollectPortNames(ports)) {
+        ports.assign(std::begin(kFallbackPorts), std::end(kFallbackPorts));
+    }
+}
+
+WString CDriverInstaller::PreselectedPort(const NameList& ports) const {
+    const WString wanted = kPreselectedPort;
+    for (const WString& port : ports) {
+        if (StartsWithName(port, wanted)) {
+            return port;
+        }
+    }
+    return ports.empty() ? WString() : ports.front();
 }

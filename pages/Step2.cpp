@@ -10,12 +10,6 @@ namespace {
 const WChar kPortCaption[] =
     WTEXT("没有检测到与打印机连接的可用USB口，请手动选择端口，并按“下一步”确认驱动安装信息。");
 
-// Offered when the spooler cannot be asked for its ports.
-const WChar* const kFallbackPorts[] = {WTEXT("LPT1:"), WTEXT("LPT2:"), WTEXT("LPT3:"),
-                                       WTEXT("COM1:"), WTEXT("COM2:"), WTEXT("COM3:"),
-                                       WTEXT("COM4:"), WTEXT("COM5:"), WTEXT("USB001")};
-
-const WChar kDefaultPort[] = WTEXT("LPT1:");
 constexpr int kSearchFromTop = -1;
 constexpr int kFirstItem = 0;
 constexpr int kStay = -1;
@@ -40,17 +34,12 @@ bool CStep2::OnSetActive() {
 void CStep2::FillPortList() {
     m_listPorts.DeleteAll();
     NameList ports;
-    if (theInstaller.CollectPortNames(ports)) {
-        for (const WString& port : ports) {
-            m_listPorts.AddString(port);
-        }
-    } else {
-        for (const WChar* port : kFallbackPorts) {
-            m_listPorts.AddString(port);
-        }
+    theInstaller.CollectOfferedPorts(ports);
+    for (const WString& port : ports) {
+        m_listPorts.AddString(port);
     }
     // The list box's own prefix search, which ignores case.
-    if (m_listPorts.SelectString(kSearchFromTop, kDefaultPort) == kListBoxError) {
+    if (m_listPorts.SelectString(kSearchFromTop, kPreselectedPort) == kListBoxError) {
         m_listPorts.SetCurSel(kFirstItem);
     }
     UpdateData(false);

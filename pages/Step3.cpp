@@ -8,8 +8,6 @@
 
 namespace {
 const WChar kDriverCaption[] = WTEXT("请选择要安装的打印机驱动：");
-// The series whose models the page offers.
-const WChar kDriverSeries[] = WTEXT("KX通用系列");
 constexpr int kFirstEntry = 0;
 constexpr int kStay = -1;
 } // namespace
@@ -33,7 +31,7 @@ bool CStep3::OnSetActive() {
 int CStep3::FillDriverList() {
     m_listDrivers.DeleteAll();
     NameList models;
-    theInstaller.ReadSectionLines(kDriverSeries, models);
+    theInstaller.ReadOfferedModels(models);
     for (const WString& model : models) {
         m_listDrivers.AddString(model);
     }

@@ -2,7 +2,7 @@
 #include "pages/Step5.h"
 
 #include "installer/DriverInstaller.h"
-#include "platform/Spooler.h"
+#include "installer/SetupSequence.h"
 #include "res/resource.h"
 
 namespace {
@@ -31,20 +31,11 @@ constexpr unsigned kOutcomeTimerMs = 200;
 // Lets the success text be seen before the box covers it.
 constexpr unsigned long kSuccessPauseMs = 100;
 
-// The page's copy of a name for display and removal, and its copy of the printer name.
-constexpr std::size_t kPrinterNameCapacity = 1024;
-
 constexpr int kNoResult = 0;
 constexpr int kSucceeded = 1;
 constexpr int kFailed = -1;
 constexpr unsigned kThreadSucceeded = 0;
 constexpr unsigned kThreadFailed = 1;
-
-WString SelectedDriver() {
-    WChar name[kWorkingNameCapacity] = {};
-    theInstaller.GetDriverName(name, kWorkingNameCapacity);
-    return name;
-}
 
 } // namespace
 
@@ -129,67 +120,40 @@ bool CStep5::OnWizardFinish() {
     theInstaller.SetDefaultFlag(1);
     theInstaller.SetTestPageFlag(0);
 
-    WChar printerName[kPrinterNameCapacity] = {};
-    theInstaller.GetDriverName(printerName, kPrinterNameCapacity);
-    // With no name the spooler would open the print server itself, and every printer whose
-    // second character is "(" would pass for a copy: there is nothing to remove or install.
-    // A name too long for the removal's copy would be cut, and a cut name is another printer's.
-    if (printerName[0] == 0 ||
-        TextLength(printerName, kPrinterNameCapacity) >= kWorkingNameCapacity) {
-        ReportFailureWithoutWorker();
-        return false;
-    }
-
-    CPrinterHandle printer;
-    bool closed = false;
-    if (printer.Open(printerName, PrinterAccess::Default)) {
-        CThread removal;
-        if (!m_hRemoveEvent.Create()) {
-            ReportFailureWithoutWorker();
-            return false;
-        }
-        m_strStatus = kRemovingText;
-        SendPrivateMessage(WM_REFRESH_PAGE);
-        // This thread waits for the removal without painting: show the status and the
-        // disabled buttons first.
-        RepaintNow();
-        if (!removal.Start(RemoveOldDriverThread, this)) {
-            m_hRemoveEvent.Close();
-            ReportFailureWithoutWorker();
-            return false;
-        }
-        m_hRemoveEvent.Wait();
-        m_hRemoveEvent.Reset();
-        removal.Join();
-        removal.Close();
-        m_hRemoveEvent.Close();
-        // Our handle kept the old printer until the removal was done.
-        closed = printer.Close();
-        // Only now are the old printers gone, and with them their hold on the driver, which
-        // the removal could therefore not delete. A printer that is not ours still using it
-        // keeps it, as the spooler decides.
-        theInstaller.DeleteDriverAndFiles(printerName);
-    }
-    if (closed) {
-        theInstaller.RescanDevices();
-    }
-
-    if (!m_hInstallEvent.Create() || !m_installThread.Start(InstallDriverThread, this)) {
+    CSetupSequence sequence(theInstaller);
+    if (!sequence.Prepare([this] { return RunRemoval(); }) || !m_hInstallEvent.Create() ||
+        !m_installThread.Start(InstallDriverThread, this)) {
         m_hInstallEvent.Close();
         ReportFailureWithoutWorker();
     }
     return false;
 }
 
+bool CStep5::RunRemoval() {
+    CThread removal;
+    if (!m_hRemoveEvent.Create()) {
+        return false;
+    }
+    m_strStatus = kRemovingText;
+    SendPrivateMessage(WM_REFRESH_PAGE);
+    // This thread waits for the removal without painting: show the status and the disabled
+    // buttons first.
+    RepaintNow();
+    if (!removal.Start(RemoveOldDriverThread, this)) {
+        m_hRemoveEvent.Close();
+        return false;
+    }
+    m_hRemoveEvent.Wait();
+    m_hRemoveEvent.Reset();
+    removal.Join();
+    removal.Close();
+    m_hRemoveEvent.Close();
+    return true;
+}
+
 unsigned CStep5::RemoveOldDriverThread(void* parameter) {
     auto* page = static_cast<CStep5*>(parameter);
-    const WString driver = SelectedDriver();
-    NameList printers;
-    if (theInstaller.CollectPrintersByName(driver.c_str(), printers) != 0) {
-        for (const WString& printer : printers) {
-            theInstaller.RemovePrinterAndDriver(printer.c_str());
-        }
-    }
+    CSetupSequence(theInstaller).RemoveOldPrinters();
     page->m_hRemoveEvent.Set();
     return 0;
 }
@@ -198,13 +162,7 @@ unsigned CStep5::InstallDriverThread(void* parameter) {
     auto* page = static_cast<CStep5*>(parameter);
     page->m_strStatus = kInstallingText;
     page->SendPrivateMessage(WM_REFRESH_PAGE);
-    if (theInstaller.InstallDriver()) {
-        if (theInstaller.GetDefaultFlag() != 0) {
-            theInstaller.MakeDefaultPrinter();
-        }
-        if (theInstaller.GetTestPageFlag() != 0) {
-            theInstaller.PrintTestPage();
-        }
+    if (CSetupSequence(theInstaller).Install()) {
         page->m_strStatus = kSucceededText;
         page->SendPrivateMessage(WM_REFRESH_PAGE);
         const bool timerRequested = page->PostPrivateMessage(kStartTimerMessage);

@@ -45,6 +45,8 @@ protected:
                           std::intptr_t& result) override;
 
 private:
+    // Runs the removal of the old printers on a worker thread while this thread waits.
+    bool RunRemoval();
     // The installation thread asks the page's own thread to start timer 1, which only that
     // thread may do; if no timer can be had, the outcome is reported at once.
     void StartTimer();

@@ -20,6 +20,8 @@ ConfigResult DeviceTreeReenumerate(DeviceNode node);
 
 // Installs the driver package `infPath` on every present device with this hardware id, even
 // where the device's own driver is a better match (UpdateDriverForPlugAndPlayDevicesW,
-// INSTALLFLAG_FORCE, no parent window). True when it succeeded; `restartNeeded` then tells
-// whether the system asks for a restart.
-bool UpdatePnPDeviceDriver(const WChar* hardwareId, const WChar* infPath, bool& restartNeeded);
+// INSTALLFLAG_FORCE, no parent window). Not `interactive`: the system may ask nothing
+// (INSTALLFLAG_NONINTERACTIVE), and fails where it would have to. True when it succeeded;
+// `restartNeeded` then tells whether the system asks for a restart.
+bool UpdatePnPDeviceDriver(const WChar* hardwareId, const WChar* infPath, bool interactive,
+                           bool& restartNeeded);

@@ -178,11 +178,15 @@ public:
     // Names the per-user settings root. The framework itself stores nothing there.
     void SetRegistryKey(const WString& key) { m_strRegistryKey = key; }
     const WString& GetRegistryKey() const { return m_strRegistryKey; }
+    // What the process ends with (0 unless the application says otherwise).
+    void SetExitCode(int code) { m_nExitCode = code; }
+    int GetExitCode() const { return m_nExitCode; }
 
     static CWinApp* Current();
 
 private:
     WString m_strRegistryKey;
+    int m_nExitCode = 0;
 };
 
 // Registers the common control classes the pages use.

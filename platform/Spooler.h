@@ -21,9 +21,14 @@ bool SpoolerEnumPrinters(std::vector<WString>& names);
 // False when the spooler refused; `names` is then unchanged.
 bool SpoolerEnumPorts(std::vector<WString>& names);
 
-// Deletes the printer driver of this name for the current environment, with all its files
-// (DeletePrinterDriverExW, DPD_DELETE_ALL_FILES, any version). Fails while a printer uses it.
+// Deletes the printer driver of this name for the current environment, with those of its files
+// that no other installed driver uses (DeletePrinterDriverExW, DPD_DELETE_UNUSED_FILES, any
+// version). Fails while a printer uses it. (DPD_DELETE_ALL_FILES would fail whenever another
+// driver shares a file, as every driver built on the same core does.)
 bool SpoolerDeletePrinterDriver(const WChar* driverName);
+
+// The error of the calling thread's last spooler call that failed (GetLastError right after it).
+unsigned long SpoolerLastError();
 
 // How a printer is opened: with no defaults, or for full control (PRINTER_ALL_ACCESS).
 enum class PrinterAccess { Default, AllAccess };

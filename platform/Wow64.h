@@ -4,11 +4,11 @@
 
 // Machine types as Windows numbers them (IMAGE_FILE_MACHINE_*).
 using MachineType = unsigned short;
-constexpr MachineType kMachineUnknown = 0;     // IMAGE_FILE_MACHINE_UNKNOWN
-constexpr MachineType kMachineI386 = 0x014c;   // IMAGE_FILE_MACHINE_I386
-constexpr MachineType kMachineArmNt = 0x01c4;  // IMAGE_FILE_MACHINE_ARMNT (32-bit ARM)
-constexpr MachineType kMachineAmd64 = 0x8664;  // IMAGE_FILE_MACHINE_AMD64
-constexpr MachineType kMachineArm64 = 0xaa64;  // IMAGE_FILE_MACHINE_ARM64
+constexpr MachineType kMachineUnknown = 0;    // IMAGE_FILE_MACHINE_UNKNOWN
+constexpr MachineType kMachineI386 = 0x014c;  // IMAGE_FILE_MACHINE_I386
+constexpr MachineType kMachineArmNt = 0x01c4; // IMAGE_FILE_MACHINE_ARMNT (32-bit ARM)
+constexpr MachineType kMachineAmd64 = 0x8664; // IMAGE_FILE_MACHINE_AMD64
+constexpr MachineType kMachineArm64 = 0xaa64; // IMAGE_FILE_MACHINE_ARM64
 
 // What Windows says of the running process.
 struct ProcessMachines {

@@ -206,9 +206,10 @@ bool Devices::Query1284Id(DeviceHandle device, unsigned char* buffer, unsigned l
     return true;
 }
 
-bool Devices::UpdateDriver(const WString& hardwareId, const WString& infPath, bool& restartNeeded) {
+bool Devices::UpdateDriver(const WString& hardwareId, const WString& infPath, bool interactive,
+                           bool& restartNeeded) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    DriverUpdate update{hardwareId, infPath, false};
+    DriverUpdate update{hardwareId, infPath, interactive, false};
     std::string inf;
     const UsbPrinter* device = nullptr;
     for (const UsbPrinter& printer : m_printers) {
@@ -299,6 +300,7 @@ ConfigResult DeviceTreeReenumerate(DeviceNode node) {
     return kConfigSuccess;
 }
 
-bool UpdatePnPDeviceDriver(const WChar* hardwareId, const WChar* infPath, bool& restartNeeded) {
-    return sim::Devices::Get().UpdateDriver(hardwareId, infPath, restartNeeded);
+bool UpdatePnPDeviceDriver(const WChar* hardwareId, const WChar* infPath, bool interactive,
+                           bool& restartNeeded) {
+    return sim::Devices::Get().UpdateDriver(hardwareId, infPath, interactive, restartNeeded);
 }

@@ -50,6 +50,7 @@ struct UsbPrinter {
 struct DriverUpdate {
     WString hardwareId;
     WString infPath;
+    bool interactive = true; // without INSTALLFLAG_NONINTERACTIVE
     bool succeeded = false;
 };
 
@@ -80,7 +81,8 @@ public:
     bool Close(DeviceHandle device);
     bool Query1284Id(DeviceHandle device, unsigned char* buffer, unsigned long size,
                      unsigned long& returned, unsigned long waitMs);
-    bool UpdateDriver(const WString& hardwareId, const WString& infPath, bool& restartNeeded);
+    bool UpdateDriver(const WString& hardwareId, const WString& infPath, bool interactive,
+                      bool& restartNeeded);
     void CountReenumeration();
 
 private:

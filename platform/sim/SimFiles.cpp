@@ -1,9 +1,10 @@
-// Reading files and widening 8-bit text on the simulated machine.
+// Reading and appending to files, and widening 8-bit text, on the simulated machine.
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "platform/AppendFile.h"
 #include "platform/CodePage.h"
 #include "platform/FileReader.h"
 #include "platform/sim/SimIniParser.h"
@@ -16,6 +17,26 @@ struct OpenFile {
     std::string bytes;
     std::size_t position = 0;
 };
+
+constexpr WChar kBackslash = WTEXT('\\');
+constexpr WChar kDriveColon = WTEXT(':');
+constexpr std::size_t kDriveLength = 2; // "C:"
+
+// The full path Windows makes of `path`: "C:\..." and "\\server\..." as they are, "\..." from
+// the current drive's root, anything else from the current folder.
+WString FullPath(const WString& path) {
+    const WString& current = Machine::Get().currentDirectory;
+    const bool rooted = !path.empty() && path[0] == kBackslash;
+    if ((path.size() > kDriveLength && path[1] == kDriveColon &&
+         path[kDriveLength] == kBackslash) ||
+        (rooted && path.size() > 1 && path[1] == kBackslash)) {
+        return path;
+    }
+    if (rooted) {
+        return current.substr(0, kDriveLength) + path;
+    }
+    return current.back() == kBackslash ? current + path : current + kBackslash + path;
+}
 } // namespace
 } // namespace sim
 
@@ -47,6 +68,37 @@ std::size_t CFileReader::Read(char* buffer, std::size_t size) {
 
 void CFileReader::Close() {
     delete static_cast<sim::OpenFile*>(m_hFile);
+    m_hFile = nullptr;
+}
+
+CAppendFile::~CAppendFile() {
+    Close();
+}
+
+bool CAppendFile::Open(const WChar* path) {
+    Close();
+    m_bCreated = false;
+    sim::Machine& machine = sim::Machine::Get();
+    if (machine.TakeFailure(sim::Operation::CreateFile)) {
+        return false;
+    }
+    auto fullPath = std::make_unique<WString>(sim::FullPath(path));
+    m_bCreated = !machine.AppendToFile(*fullPath, std::string());
+    m_hFile = fullPath.release();
+    return true;
+}
+
+bool CAppendFile::Append(const std::string& bytes) {
+    const auto* path = static_cast<const WString*>(m_hFile);
+    if (path == nullptr) {
+        return false;
+    }
+    sim::Machine::Get().AppendToFile(*path, bytes);
+    return true;
+}
+
+void CAppendFile::Close() {
+    delete static_cast<WString*>(m_hFile);
     m_hFile = nullptr;
 }
 

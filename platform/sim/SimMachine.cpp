@@ -3,10 +3,14 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <ctime>
 #include <thread>
 
+#include "platform/AppendFile.h"
 #include "platform/Framework.h"
 #include "platform/ModulePath.h"
+#include "platform/ProgramCommandLine.h"
+#include "platform/Registry.h"
 #include "platform/Wow64.h"
 #include "platform/sim/SimDevices.h"
 #include "platform/sim/SimPrintUI.h"
@@ -17,6 +21,17 @@ namespace sim {
 
 namespace {
 const WChar kDefaultModulePath[] = WTEXT("C:\\VeltraSetup\\VeltraSetup.exe");
+const WChar kQuote[] = WTEXT("\"");
+const WChar kDefaultCurrentDirectory[] = WTEXT("C:\\Users\\Admin\\Downloads");
+
+// The text with each character through `fold`, to look names up by.
+template <class Fold> WString Folded(const WString& text, Fold fold) {
+    WString folded = text;
+    for (WChar& c : folded) {
+        c = fold(c);
+    }
+    return folded;
+}
 } // namespace
 
 // A worker thread: the real thread, and whether it has ended.
@@ -41,9 +56,18 @@ void Machine::Reset() {
     modulePath = kDefaultModulePath;
     ansiCodePage = kCodePageChinese;
     wow64 = false;
+    programMachine = kMachineAmd64;
+    isWow64Process2Answers = true;
+    processMachine = kMachineUnknown;
+    nativeMachine = kMachineAmd64;
+    // Started from Explorer: the program's path in quotes, nothing after it.
+    commandLine = kQuote + modulePath + kQuote;
+    currentDirectory = kDefaultCurrentDirectory;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_files.clear();
+        m_registry.clear();
+        m_heldMutexes.clear();
         m_messageBoxes.clear();
         m_failures.clear();
         m_threads.clear();
@@ -63,11 +87,7 @@ void Machine::Reset() {
 }
 
 WString Machine::FileKey(const WString& path) {
-    WString key = path;
-    for (WChar& c : key) {
-        c = FoldAsciiCase(c);
-    }
-    return key;
+    return Folded(path, FoldAsciiCase);
 }
 
 void Machine::WriteFile(const WString& path, const std::string& bytes) {
@@ -88,6 +108,55 @@ bool Machine::ReadFile(const WString& path, std::string& bytes) const {
 void Machine::DeleteFile(const WString& path) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_files.erase(FileKey(path));
+}
+
+Machine::RegistryName Machine::RegistryKey(const WString& key, const WString& value) {
+    return {Folded(key, UpcaseOrdinal), Folded(value, UpcaseOrdinal)};
+}
+
+bool Machine::AppendToFile(const WString& path, const std::string& bytes) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto file = m_files.try_emplace(FileKey(path));
+    file.first->second += bytes;
+    return !file.second;
+}
+
+void Machine::SetRegistryValue(const WString& key, const WString& value, RegistryValue data) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_registry[RegistryKey(key, value)] = data;
+}
+
+bool Machine::FindRegistryValue(const WString& key, const WString& value,
+                                RegistryValue& data) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_registry.find(RegistryKey(key, value));
+    if (it == m_registry.end()) {
+        return false;
+    }
+    data = it->second;
+    return true;
+}
+
+void Machine::HoldMutexElsewhere(const WString& name) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_heldMutexes.insert(name);
+}
+
+bool Machine::TakeMutex(const WString& name) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_heldMutexes.count(name) != 0) {
+        return false;
+    }
+    m_heldMutexes.insert(name);
+    return true;
+}
+
+void Machine::ReleaseMutex(const WString& name) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_heldMutexes.find(name);
+    if (it != m_heldMutexes.end()) {
+        m_heldMutexes.erase(it);
+    }
 }
 
 int Machine::ShowMessageBox(const MessageBoxRecord& box) {
@@ -192,6 +261,59 @@ bool GetModulePath(WChar* buffer, std::size_t capacity) {
 
 bool RunsUnderWow64() {
     return sim::Machine::Get().wow64;
+}
+
+ProcessMachines QueryProcessMachines() {
+    const sim::Machine& machine = sim::Machine::Get();
+    ProcessMachines machines;
+    machines.known = machine.isWow64Process2Answers;
+    if (machines.known) {
+        machines.process = machine.processMachine;
+        machines.native = machine.nativeMachine;
+    }
+    machines.wow64 = machine.wow64;
+    return machines;
+}
+
+MachineType ProgramMachine() {
+    return sim::Machine::Get().programMachine;
+}
+
+bool ReadMachineDword(const WChar* key, const WChar* value, std::uint32_t& data) {
+    sim::Machine::RegistryValue found;
+    if (!sim::Machine::Get().FindRegistryValue(key, value, found) || !found.isDword) {
+        return false;
+    }
+    data = found.data;
+    return true;
+}
+
+WString ProgramCommandLine() {
+    return sim::Machine::Get().commandLine;
+}
+
+LocalTime CurrentLocalTime() {
+    // The simulated clock starts on 9 December 2026 at 08:00. The calendar sums are the C
+    // library's, in UTC so that the host's time zone shifts nothing.
+    constexpr std::time_t kStart = 1796803200; // 2026-12-09 08:00:00, in seconds since 1970
+    constexpr int kTmBaseYear = 1900;          // std::tm counts years from 1900, months from 0
+    constexpr std::uint64_t kMsPerSecond = 1000;
+    const std::uint64_t ms = MonotonicMs();
+    const std::time_t now = kStart + static_cast<std::time_t>(ms / kMsPerSecond);
+    std::tm t = {};
+    gmtime_r(&now, &t);
+    const auto field = [](int value) { return static_cast<unsigned>(value); };
+    return LocalTime{field(t.tm_year + kTmBaseYear),
+                     field(t.tm_mon + 1),
+                     field(t.tm_mday),
+                     field(t.tm_hour),
+                     field(t.tm_min),
+                     field(t.tm_sec),
+                     static_cast<unsigned>(ms % kMsPerSecond)};
+}
+
+std::uint64_t MonotonicMs() {
+    return sim::Machine::Get().clockMs;
 }
 
 void InitCommonControlClasses() {

@@ -3,14 +3,18 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Text.h"
+#include "platform/Wow64.h"
 
 namespace sim {
 
@@ -27,6 +31,8 @@ enum class Operation {
     SetTimer,           // SetTimer
     PostMessage,        // PostMessageW to a page
     OpenFile,           // CreateFileW of a file for reading
+    CreateFile,         // CreateFileW of a file to append to
+    CreateMutex,        // CreateMutexW
     ListUsbPrinters,    // SetupDiGetClassDevsW
     UsbInterfacePath,   // SetupDiGetDeviceInterfaceDetailW
     LocateDeviceRoot,   // CM_Locate_DevNodeW (the error is the CONFIGRET)
@@ -60,13 +66,42 @@ public:
     // The ANSI code page of the machine (936: Simplified Chinese; 1252: Western European).
     unsigned ansiCodePage = kCodePageChinese;
 
-    // Whether the program runs as a 32-bit program on 64-bit Windows (under WOW64).
+    // Whether the program runs as a 32-bit program on 64-bit Windows (IsWow64Process).
     bool wow64 = false;
+    // The machine the program was built for, and IsWow64Process2's answer: whether it gives
+    // one at all (it is missing before Windows 10 1709), the process's machine under WOW64
+    // and Windows' own machine.
+    MachineType programMachine = kMachineAmd64;
+    bool isWow64Process2Answers = true;
+    MachineType processMachine = kMachineUnknown;
+    MachineType nativeMachine = kMachineAmd64;
+
+    // The command line as GetCommandLineW gives it (Reset: the program's path in quotes, as
+    // Explorer starts it), and the current folder.
+    WString commandLine;
+    WString currentDirectory;
+
+    // Values under HKEY_LOCAL_MACHINE, by key and name; both match without regard to case,
+    // as in Windows' registry.
+    struct RegistryValue {
+        bool isDword = true; // false: a value of another type
+        std::uint32_t data = 0;
+    };
+    void SetRegistryValue(const WString& key, const WString& value, RegistryValue data);
+    bool FindRegistryValue(const WString& key, const WString& value, RegistryValue& data) const;
+
+    // Named mutexes. Names match with case, as kernel object names do. Each holder counts:
+    // this process's claims, and other processes (HoldMutexElsewhere).
+    void HoldMutexElsewhere(const WString& name);
+    bool TakeMutex(const WString& name); // false when someone holds it already
+    void ReleaseMutex(const WString& name);
 
     // The machine's files, by full path; paths match without regard to case, as on Windows.
     void WriteFile(const WString& path, const std::string& bytes);
     bool ReadFile(const WString& path, std::string& bytes) const;
     void DeleteFile(const WString& path);
+    // Appends to the file, making it when missing; true when it was there before.
+    bool AppendToFile(const WString& path, const std::string& bytes);
 
     // Who answers message boxes (default: the OK button). Called on the thread that shows
     // the box.
@@ -123,9 +158,15 @@ private:
 
     Machine();
     static WString FileKey(const WString& path);
+    // A registry value's key and name, each folded to capitals as the registry compares them.
+    using RegistryName = std::pair<WString, WString>;
+    static RegistryName RegistryKey(const WString& key, const WString& value);
 
-    mutable std::mutex m_mutex; // guards the files, the boxes, the failures and the threads
+    // Guards the files, the registry, the mutexes, the boxes, the failures and the threads.
+    mutable std::mutex m_mutex;
     std::map<WString, std::string> m_files;
+    std::map<RegistryName, RegistryValue> m_registry;
+    std::multiset<WString> m_heldMutexes;
     std::vector<MessageBoxRecord> m_messageBoxes;
     std::map<Operation, Failure> m_failures;
     std::vector<std::unique_ptr<ThreadRecord>> m_threads;

@@ -305,7 +305,7 @@ bool Spooler::ClosePrinter(void* handle) {
     });
 }
 
-bool Spooler::DeletePrinterDriver(const WString& name) {
+bool Spooler::DeletePrinterDriver(const WString& name, DriverFiles files) {
     std::unique_lock<std::mutex> lock(m_mutex);
     return Answer(lock, {SpoolerCall::DeletePrinterDriver, name}, [&]() {
         auto driver = std::find_if(m_drivers.begin(), m_drivers.end(),
@@ -319,8 +319,23 @@ bool Spooler::DeletePrinterDriver(const WString& name) {
         if (inUse) {
             return kErrorPrinterDriverInUse;
         }
+        // A file another driver also uses (a shared INI, the Unidrv core) stays for it.
+        const auto sharedByAnother = [&](const WString& file) {
+            return std::any_of(m_drivers.begin(), m_drivers.end(), [&](const auto& other) {
+                return &other != &*driver &&
+                       std::any_of(other.second.begin(), other.second.end(),
+                                   [&](const WString& used) { return SameName(used, file); });
+            });
+        };
+        const bool anyShared =
+            std::any_of(driver->second.begin(), driver->second.end(), sharedByAnother);
+        if (files == DriverFiles::All && anyShared) {
+            return kErrorPrinterDriverInUse;
+        }
         for (const WString& file : driver->second) {
-            Machine::Get().DeleteFile(file);
+            if (!sharedByAnother(file)) {
+                Machine::Get().DeleteFile(file);
+            }
         }
         m_drivers.erase(driver);
         return kNoError;
@@ -428,8 +443,12 @@ bool SpoolerEnumPorts(std::vector<WString>& names) {
     return EnumerateNames(sim::SpoolerCall::EnumPorts, names);
 }
 
+unsigned long SpoolerLastError() {
+    return sim::Spooler::Get().LastError();
+}
+
 bool SpoolerDeletePrinterDriver(const WChar* driverName) {
-    return sim::Spooler::Get().DeletePrinterDriver(driverName);
+    return sim::Spooler::Get().DeletePrinterDriver(driverName, sim::DriverFiles::Unused);
 }
 
 CPrinterHandle::~CPrinterHandle() {

@@ -13,7 +13,10 @@
 //   hold on the driver, goes once its last handle is closed and no job is queued. Deleting a
 //   printer already pending deletion succeeds and changes nothing.
 // - A driver cannot be deleted while any printer object uses it, one pending deletion
-//   included (ERROR_PRINTER_DRIVER_IN_USE). Deleting it deletes its files from the machine.
+//   included (ERROR_PRINTER_DRIVER_IN_USE). Deleting it deletes its files from the machine,
+//   but never a file that another installed driver also uses: asked to delete all its files
+//   (DPD_DELETE_ALL_FILES), the spooler refuses while one is shared; asked to delete the unused
+//   ones (DPD_DELETE_UNUSED_FILES), it deletes the driver and leaves the shared files.
 // - Enumerations size themselves as the real ones do: the records need bytes (see
 //   kPrinterRecordBytes), a call with too small a buffer fails with ERROR_INSUFFICIENT_BUFFER
 //   and tells how many bytes it needs. With nothing to list a call with no buffer succeeds.
@@ -85,6 +88,10 @@ struct SpoolerPrinter {
     int openHandles = 0;
 };
 
+// Which of a deleted driver's files go with it: all (DPD_DELETE_ALL_FILES) or the unused ones
+// (DPD_DELETE_UNUSED_FILES).
+enum class DriverFiles { All, Unused };
+
 // Refuse every call from now on, not only one of them.
 constexpr unsigned kEveryCall = 0;
 
@@ -138,7 +145,7 @@ public:
     bool PurgePrinter(void* handle);
     bool DeletePrinter(void* handle);
     bool ClosePrinter(void* handle);
-    bool DeletePrinterDriver(const WString& name);
+    bool DeletePrinterDriver(const WString& name, DriverFiles files);
     unsigned long LastError() const;
 
 private:

@@ -1,5 +1,5 @@
-// Threads, events and sleeping on the simulated machine: real threads and real waits, but
-// simulated time, so nothing sleeps for real.
+// Threads, events, named mutexes and sleeping on the simulated machine: real threads and real
+// waits, but simulated time, so nothing sleeps for real.
 #include "platform/Threads.h"
 
 #include <chrono>
@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/NamedMutex.h"
 #include "platform/sim/SimMachine.h"
 
 namespace sim {
@@ -24,6 +25,16 @@ SimEvent* AsEvent(void* handle) {
 
 Machine::ThreadRecord* AsThread(void* handle) {
     return static_cast<Machine::ThreadRecord*>(handle);
+}
+
+// A claimed mutex's handle is its name, for the machine to let go of.
+void ReleaseMutex(void*& handle) {
+    auto* name = static_cast<WString*>(handle);
+    if (name != nullptr) {
+        Machine::Get().ReleaseMutex(*name);
+        delete name;
+        handle = nullptr;
+    }
 }
 
 } // namespace
@@ -125,4 +136,21 @@ void CThread::Close() {
     }
     m_hThread = nullptr;
     --sim::Machine::Get().openThreadHandles;
+}
+
+CNamedMutex::~CNamedMutex() {
+    sim::ReleaseMutex(m_hMutex);
+}
+
+MutexClaim CNamedMutex::Claim(const WChar* name) {
+    sim::ReleaseMutex(m_hMutex);
+    sim::Machine& machine = sim::Machine::Get();
+    if (machine.TakeFailure(sim::Operation::CreateMutex)) {
+        return MutexClaim::Failed;
+    }
+    if (!machine.TakeMutex(name)) {
+        return MutexClaim::HeldElsewhere;
+    }
+    m_hMutex = new WString(name);
+    return MutexClaim::Claimed;
 }

@@ -24,7 +24,13 @@ void RestrictDllSearch() {
 bool SystemDirectoryPath(const wchar_t* file, std::wstring& path) {
     wchar_t directory[MAX_PATH];
     const UINT length = GetSystemDirectoryW(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
+    if (length == 0) {
+        return false;
+    }
+    // A folder that does not fit leaves no error of its own: say what went wrong, so that the
+    // caller does not report whatever error an earlier call left.
+    if (length >= MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
     path.assign(directory, length).append(kPathSeparator).append(file);

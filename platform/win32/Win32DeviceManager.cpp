@@ -28,14 +28,16 @@ ConfigResult DeviceTreeReenumerate(DeviceNode node) {
     return reenumerate(node, CM_REENUMERATE_NORMAL);
 }
 
-bool UpdatePnPDeviceDriver(const WChar* hardwareId, const WChar* infPath, bool& restartNeeded) {
+bool UpdatePnPDeviceDriver(const WChar* hardwareId, const WChar* infPath, bool interactive,
+                           bool& restartNeeded) {
     auto* update = g_deviceInstallLibrary.Get<decltype(UpdateDriverForPlugAndPlayDevicesW)>(
         "UpdateDriverForPlugAndPlayDevicesW");
     if (update == nullptr) {
         return false;
     }
     BOOL restart = FALSE;
-    const BOOL updated = update(nullptr, hardwareId, infPath, INSTALLFLAG_FORCE, &restart);
+    const DWORD flags = INSTALLFLAG_FORCE | (interactive ? 0 : INSTALLFLAG_NONINTERACTIVE);
+    const BOOL updated = update(nullptr, hardwareId, infPath, flags, &restart);
     restartNeeded = restart != FALSE;
     return updated != FALSE;
 }

@@ -15,6 +15,9 @@ namespace {
 
 // The common control classes of the first Windows 95 set (ICC_WIN95_CLASSES).
 constexpr DWORD kCommonControlClasses = ICC_WIN95_CLASSES;
+// WM_DPICHANGED_AFTERPARENT (Windows 10 1703 and later), which the headers declare only for
+// programs that require that Windows.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
 // Fitted pictures are true-colour, with no alpha channel for the control to blend with.
 constexpr WORD kFittedBitsPerPixel = 24;
 
@@ -23,11 +26,19 @@ struct BitmapDeleter {
 };
 using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
 
+// A bitmap picture control of a page: the bitmap it loaded itself, and the copy made to fit its
+// frame at the current display scale (none while the original fits as it is).
+struct Picture {
+    HWND control = nullptr;
+    UniqueBitmap original;
+    UniqueBitmap fitted;
+};
+
 struct PageHost {
     CPropertyPage* page = nullptr;
     std::unique_ptr<Win32Dialog> window;
-    // The page's pictures as they are shown, made by FitPictures; deleted with the page.
-    std::vector<UniqueBitmap> pictures;
+    // The page's pictures, found by FindPictures; deleted with the page.
+    std::vector<Picture> pictures;
 };
 
 struct SheetRun {
@@ -112,25 +123,38 @@ UniqueBitmap FitBitmap(HBITMAP source, const BITMAP& size, LONG width, LONG heig
 // The banner is drawn for 96 DPI. Its picture control (SS_REALSIZECONTROL) keeps the frame of
 // its dialog units at every display scale and would stretch the bitmap into it pixel by pixel
 // on each paint; at any other size than the bitmap's the page shows a copy resampled once to
-// the frame instead, which the control draws 1:1. A picture whose copy cannot be made keeps
+// the frame instead, which the control draws 1:1. Each copy is made from the original, so a
+// change of scale never resamples an earlier copy. A picture whose copy cannot be made keeps
 // the control's own stretching.
-void FitPictures(HWND page, std::vector<UniqueBitmap>& pictures) {
+void FitPicture(Picture& picture) {
+    RECT frame = {};
+    BITMAP size = {};
+    if (!GetClientRect(picture.control, &frame) ||
+        !GetObjectW(picture.original.get(), sizeof(size), &size)) {
+        return;
+    }
+    UniqueBitmap fitted;
+    if (frame.right != size.bmWidth || frame.bottom != size.bmHeight) {
+        fitted = FitBitmap(picture.original.get(), size, frame.right, frame.bottom);
+        if (!fitted) {
+            return;
+        }
+    }
+    const HBITMAP shown = fitted ? fitted.get() : picture.original.get();
+    SendMessageW(picture.control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown));
+    // The copy shown until now is no longer used by the control.
+    picture.fitted = std::move(fitted);
+}
+
+// Takes over the bitmaps that the page's picture controls loaded, and fits each to its frame.
+void FindPictures(HWND page, std::vector<Picture>& pictures) {
     for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         // Only a bitmap static answers STM_GETIMAGE with a bitmap.
         const auto shown =
             reinterpret_cast<HBITMAP>(SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0));
-        RECT frame = {};
-        BITMAP size = {};
-        if (!shown || !GetClientRect(child, &frame) || !GetObjectW(shown, sizeof(size), &size) ||
-            (frame.right == size.bmWidth && frame.bottom == size.bmHeight)) {
-            continue;
-        }
-        UniqueBitmap fitted = FitBitmap(shown, size, frame.right, frame.bottom);
-        if (fitted) {
-            // The control gives back the bitmap it loaded itself, which is now ours to delete.
-            DeleteObject(reinterpret_cast<HBITMAP>(SendMessageW(
-                child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(fitted.get()))));
-            pictures.push_back(std::move(fitted));
+        if (shown) {
+            pictures.push_back(Picture{child, UniqueBitmap(shown), UniqueBitmap()});
+            FitPicture(pictures.back());
         }
     }
 }
@@ -142,7 +166,7 @@ INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
         host->window = std::make_unique<Win32Dialog>(hwnd, GetParent(hwnd));
         host->page->AttachWindow(host->window.get());
-        FitPictures(hwnd, host->pictures);
+        FindPictures(hwnd, host->pictures);
         return host->page->OnInitDialog() ? TRUE : FALSE;
     }
     auto* host = reinterpret_cast<PageHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -162,9 +186,20 @@ INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         host->page->OnTimer(wParam);
         return FALSE;
+    case kDpiChangedAfterParent:
+        // The sheet has moved to a display of another scale and Windows has laid the page out
+        // anew: the pictures' frames have new sizes.
+        for (Picture& picture : host->pictures) {
+            FitPicture(picture);
+        }
+        return FALSE;
     case WM_DESTROY:
         host->page->AttachWindow(nullptr);
         host->window.reset();
+        // The controls give up the bitmaps, which are ours, before they go.
+        for (Picture& picture : host->pictures) {
+            SendMessageW(picture.control, STM_SETIMAGE, IMAGE_BITMAP, 0);
+        }
         host->pictures.clear();
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         return FALSE;

@@ -24,7 +24,7 @@ BOOL CallSpooler(const char* name, Arguments... arguments) {
 
 constexpr DWORD kPrinterInfoLevel = 2; // PRINTER_INFO_2W
 constexpr DWORD kPortInfoLevel = 2;    // PORT_INFO_2W
-constexpr DWORD kAnyDriverVersion = 0; // with DPD_DELETE_ALL_FILES: every version of the driver
+constexpr DWORD kAnyDriverVersion = 0; // without DPD_DELETE_SPECIFIC_VERSION: every version
 constexpr DWORD kCommandOnlyLevel = 0; // SetPrinterW with no printer data, only a command
 
 // Runs one of the spooler's enumerations: `enumerate(buffer, size, &needed, &returned)` is
@@ -103,7 +103,11 @@ bool SpoolerEnumPorts(std::vector<WString>& names) {
 bool SpoolerDeletePrinterDriver(const WChar* driverName) {
     return CallSpooler<decltype(DeletePrinterDriverExW)>(
                "DeletePrinterDriverExW", nullptr, nullptr, const_cast<LPWSTR>(driverName),
-               DPD_DELETE_ALL_FILES, kAnyDriverVersion) != FALSE;
+               DPD_DELETE_UNUSED_FILES, kAnyDriverVersion) != FALSE;
+}
+
+unsigned long SpoolerLastError() {
+    return GetLastError();
 }
 
 CPrinterHandle::~CPrinterHandle() {

@@ -15,5 +15,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The whole program runs inside InitInstance; its FALSE only says there is no message loop
     // to run afterwards.
     app->InitInstance();
-    return 0;
+    return app->GetExitCode();
 }

@@ -10,6 +10,10 @@
 //       installation on LPT1: with the print UI stand-in; then the two print UI commands the
 //       installation runs, started alone, to split the time into what the design waits for
 //       (the 500 ms pause, timer 1's 200 ms, the two rundll32 processes) and the rest.
+//   VeltraBench.exe quiet <runs> <wizard.exe>
+//       From CreateProcessW to the exit of a quiet installation on LPT1:, against what the
+//       same run's log says its install and default-printer steps took (the print UI
+//       processes and the 500 ms pause): the rest is the program's own.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -17,6 +21,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -126,10 +132,10 @@ std::wstring FolderOf(const std::wstring& path) {
 
 struct Process {
     PROCESS_INFORMATION info = {};
-    bool Start(const std::wstring& exe) {
+    bool Start(const std::wstring& exe, const std::wstring& arguments = std::wstring()) {
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
-        std::wstring commandLine = L"\"" + exe + L"\"";
+        std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
         return CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                               FolderOf(exe).c_str(), &startup, &info) != FALSE;
     }
@@ -283,6 +289,67 @@ int RunFinish(int runs, const std::wstring& wizard) {
     return 0;
 }
 
+// The milliseconds the log gives its install and default-printer steps (the last field of a
+// line, the step the second); negative when either is missing or failed.
+double DesignedWaits(const std::wstring& log) {
+    std::ifstream file(log.c_str());
+    std::string line;
+    double waits = 0;
+    int found = 0;
+    while (std::getline(file, line)) {
+        std::istringstream fields(line);
+        std::string date, time, step, outcome, rest;
+        fields >> date >> time >> step >> outcome;
+        if ((step == "install" || step == "default-printer") && outcome == "ok") {
+            waits += std::stod(line.substr(line.find_last_of('\t') + 1));
+            ++found;
+        }
+    }
+    return found == 2 ? waits : -1;
+}
+
+int RunQuiet(int runs, const std::wstring& wizard) {
+    std::wstring error;
+    if (!CleanUp(error) || !standin::writeSettings({}, error)) {
+        std::printf("quiet: the spooler or the stand-in cannot be set up\n");
+        return 1;
+    }
+    const std::wstring log = FolderOf(wizard) + L"bench-quiet.log";
+    const std::wstring arguments =
+        std::wstring(L"/quiet /model \"Veltra KX 500\" /port ") + kPort + L" /log \"" + log + L"\"";
+    std::vector<double> totals;
+    std::vector<double> rests;
+    for (int i = -kWarmUpRuns; i < runs; ++i) {
+        DeleteFileW(log.c_str());
+        Process process;
+        const double start = Now();
+        DWORD exitCode = 1;
+        const bool ran = process.Start(wizard, arguments) &&
+                         WaitForSingleObject(process.info.hProcess, kTimeoutMs) == WAIT_OBJECT_0 &&
+                         GetExitCodeProcess(process.info.hProcess, &exitCode) && exitCode == 0;
+        const double total = Now() - start;
+        process.End();
+        const double waits = DesignedWaits(log);
+        if (!ran || waits < 0 || !CleanUp(error)) {
+            std::printf("quiet: run %d failed (exit code %lu)\n", i, exitCode);
+            return 1;
+        }
+        if (i >= 0) {
+            totals.push_back(total);
+            rests.push_back(total - waits);
+        }
+    }
+    DeleteFileW(log.c_str());
+    std::printf("quiet: %.1f ms from start to exit (median of %d, %.1f to %.1f); the rest, beyond "
+                "the install and default-printer steps' own time in the same run's log: %.1f ms "
+                "(%.1f to %.1f)\n",
+                Median(totals), runs, *std::min_element(totals.begin(), totals.end()),
+                *std::max_element(totals.begin(), totals.end()), Median(rests),
+                *std::min_element(rests.begin(), rests.end()),
+                *std::max_element(rests.begin(), rests.end()));
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -294,7 +361,11 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"finish" && argc == 4 && runs > 0) {
         return RunFinish(runs, argv[3]);
     }
+    if (mode == L"quiet" && argc == 4 && runs > 0) {
+        return RunQuiet(runs, argv[3]);
+    }
     std::printf("usage: VeltraBench.exe startup <runs> <baseline.exe> <wizard.exe>\n"
-                "       VeltraBench.exe finish <runs> <wizard.exe>\n");
+                "       VeltraBench.exe finish <runs> <wizard.exe>\n"
+                "       VeltraBench.exe quiet <runs> <wizard.exe>\n");
     return 2;
 }

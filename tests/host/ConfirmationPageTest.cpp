@@ -128,12 +128,16 @@ TEST_F(ConfirmationPage, AFirstInstallationOnLpt1EndsWithTheOkBoxAndTheWizardClo
 TEST_F(ConfirmationPage, AReinstallationRemovesThePrinterItsCopiesAndTheDriverButNoLookAlike) {
     Spooler& spooler = Spooler::Get();
     const WString oldDriverFile = WTEXT("C:\\Windows\\System32\\spool\\drivers\\x64\\3\\KX500.GPD");
+    const WString sharedFile = WTEXT("C:\\Windows\\System32\\spool\\drivers\\x64\\3\\VELTRAKX.INI");
     Machine().WriteFile(oldDriverFile, "*GPDFileVersionNum: 1.0");
-    spooler.AddDriver(kKx500, {oldDriverFile});
+    Machine().WriteFile(sharedFile, "[Veltra]");
+    spooler.AddDriver(kKx500, {oldDriverFile, sharedFile});
+    spooler.AddDriver(kKx680, {sharedFile});
     spooler.AddDriver(WTEXT("Other"));
     ASSERT_TRUE(spooler.AddPrinter(kKx500 + WTEXT(" (Copy 1)"), WTEXT("COM1:"), kKx500));
     ASSERT_TRUE(spooler.AddPrinter(WTEXT("VELTRA KX-500"), WTEXT("COM1:"), kKx500));
     ASSERT_TRUE(spooler.AddPrinter(kKx500 + WTEXT("X"), WTEXT("COM1:"), WTEXT("Other")));
+    ASSERT_TRUE(spooler.AddPrinter(kKx500 + WTEXT("0(二楼)"), WTEXT("COM2:"), WTEXT("Other")));
     ASSERT_TRUE(spooler.QueueJobs(kKx500, 2));
     ASSERT_TRUE(spooler.QueueJobs(kKx500 + WTEXT(" (Copy 1)"), 1));
     ASSERT_TRUE(spooler.SetDefaultPrinter(kKx500));
@@ -156,12 +160,33 @@ TEST_F(ConfirmationPage, AReinstallationRemovesThePrinterItsCopiesAndTheDriverBu
     EXPECT_EQ(spooler.CallCount(SpoolerCall::Purge), 2u);
     EXPECT_FALSE(spooler.FindPrinter(kKx500 + WTEXT(" (Copy 1)")));
     EXPECT_EQ(U8(spooler.FindPrinter(kKx500 + WTEXT("X"))->port), "COM1:") << "not a copy";
+    EXPECT_TRUE(spooler.FindPrinter(kKx500 + WTEXT("0(二楼)"))) << "no blank before (: not a copy";
     EXPECT_EQ(U8(spooler.FindPrinter(kKx500)->name), "Veltra KX-500") << "the new printer";
     EXPECT_EQ(U8(spooler.FindPrinter(kKx500)->port), "LPT2:");
     EXPECT_EQ(U8(spooler.DefaultPrinter()), "Veltra KX-500");
     std::string bytes;
     EXPECT_FALSE(Machine().ReadFile(oldDriverFile, bytes)) << "the old driver went with its files";
+    EXPECT_TRUE(Machine().ReadFile(sharedFile, bytes)) << "but not with the one KX-680 shares";
     EXPECT_EQ(sim::Devices::Get().Reenumerations(), 1);
+    ExpectNothingLeft();
+}
+
+TEST_F(ConfirmationPage, APackageWithoutTheDriverFailsBeforeAnythingIsRemoved) {
+    Spooler& spooler = Spooler::Get();
+    spooler.AddDriver(kKx500);
+    ASSERT_TRUE(spooler.AddPrinter(kKx500, WTEXT("COM1:"), kKx500));
+    Machine().WriteFile(theInstaller.GetDriverInf(),
+                        "[Veltra.NTamd64]\r\n  \"VELTRA KX-680\" = KX680.GPD,USBPRINT\\A\r\n");
+    WalkToConfirmation("Veltra KX 500", "LPT2:");
+
+    Finish();
+
+    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"", kFailed}));
+    EXPECT_EQ(Boxes(), (std::vector<Outcome>{kFailureBox}));
+    ExpectButtonsEnabled(true);
+    EXPECT_EQ(U8(spooler.FindPrinter(kKx500)->port), "COM1:") << "the old printer stays";
+    EXPECT_TRUE(spooler.HasDriver(kKx500)) << "and so does its driver";
+    EXPECT_TRUE(Commands().empty());
     ExpectNothingLeft();
 }
 

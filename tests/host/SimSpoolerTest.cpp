@@ -321,6 +321,16 @@ TEST_F(SimSpoolerDriverTest, AnUnusedDriverGoesWithItsFiles) {
     EXPECT_EQ(Spooler().LastError(), sim::kErrorUnknownPrinterDriver);
 }
 
+TEST_F(SimSpoolerDriverTest, AFileAnotherDriverSharesStaysAndRefusesDeletingAllFiles) {
+    InstallPrinters({kOffice}, kOtherDriver);
+    Spooler().AddDriver(kOtherDriver, {kDriverFile});
+    EXPECT_FALSE(Spooler().DeletePrinterDriver(kDriver, sim::DriverFiles::All));
+    EXPECT_EQ(Spooler().LastError(), sim::kErrorPrinterDriverInUse);
+    EXPECT_TRUE(SpoolerDeletePrinterDriver(kDriver.c_str()));
+    EXPECT_FALSE(Spooler().HasDriver(kDriver));
+    EXPECT_TRUE(DriverFileOnDisk()) << "still used by " << U8(kOtherDriver);
+}
+
 TEST_F(SimSpoolerDriverTest, ADriverInUseStaysUntilItsLastPrinterIsGone) {
     InstallPrinters({kPrinter, kCopy});
     EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver.c_str()));

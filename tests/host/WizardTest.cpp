@@ -147,27 +147,71 @@ TEST_F(Wizard, WelcomeTextIsSetOnceWhenThePageIsCreated) {
     EXPECT_EQ(U8(afterReturn), "changed");
 }
 
-// The package folder too deep for its paths, and the 32-bit program on 64-bit Windows.
+// Every start-up refusal, in their order: the architecture (from IsWow64Process2 where it
+// answers, else IsWow64Process), protected print mode, the package path. A refused start shows
+// one box and no page; the others open the wizard.
 TEST_F(Wizard, EachStartUpRefusalShowsOneClearMessageAndNoWizard) {
     const WString deep = WString(WTEXT("C:\\")) + WString(kMaxModuleDirLength, WTEXT('d')) +
                          WTEXT("\\VeltraSetup.exe");
-    for (const auto& [wow64, says] :
-         {std::pair(false, "路径过长"), std::pair(true, "请改用64位（x64）安装包")}) {
-        SCOPED_TRACE(says);
+    const WString policy = WTEXT("SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP");
+    constexpr auto x64 = kMachineAmd64, x86 = kMachineI386, arm = kMachineArm64;
+    constexpr auto none = kMachineUnknown;
+    const char* const kWizard = nullptr;
+    struct Row {
+        MachineType builtFor;
+        bool answers; // IsWow64Process2 exists and answers
+        MachineType process, native;
+        bool wow64; // IsWow64Process
+        const WChar* policyValue;
+        sim::Machine::RegistryValue policyData;
+        bool deepPath;
+        const char* says;
+    };
+    const sim::Machine::RegistryValue on{true, 1}, off{true, 0}, text{false, 1};
+    const Row rows[] = {
+        {x64, true, none, x64, false, nullptr, on, false, kWizard},
+        {x64, true, none, arm, false, nullptr, on, false, "不支持ARM版Windows"},
+        {x64, false, none, none, false, nullptr, on, false, kWizard},
+        {x86, true, none, x86, false, nullptr, on, false, kWizard},
+        {x86, true, x86, x64, true, nullptr, on, false, "请改用64位（x64）安装包"},
+        {x86, true, x86, arm, true, nullptr, on, false, "不支持ARM版Windows"},
+        {x86, false, none, none, true, nullptr, on, false, "请改用64位（x64）安装包"},
+        {x64, true, none, arm, false, WTEXT("WindowsProtectedPrintMode"), on, true,
+         "不支持ARM版Windows"},
+        {x64, true, none, x64, false, WTEXT("WindowsProtectedPrintGroupPolicyState"), on, true,
+         "受保护的打印模式已打开"},
+        {x64, true, none, x64, false, WTEXT("WindowsProtectedPrintMode"), on, false,
+         "受保护的打印模式已打开"},
+        {x64, true, none, x64, false, WTEXT("WindowsProtectedPrintMode"), off, false, kWizard},
+        {x64, true, none, x64, false, WTEXT("WindowsProtectedPrintMode"), text, false, kWizard},
+        {x64, true, none, x64, false, nullptr, on, true, "路径过长"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << (&row - rows));
         Machine().Reset();
-        Machine().modulePath = wow64 ? Machine().modulePath : deep;
-        Machine().wow64 = wow64;
+        Machine().programMachine = row.builtFor;
+        Machine().isWow64Process2Answers = row.answers;
+        Machine().processMachine = row.process;
+        Machine().nativeMachine = row.native;
+        Machine().wow64 = row.wow64;
+        if (row.policyValue != nullptr) {
+            Machine().SetRegistryValue(policy, row.policyValue, row.policyData);
+        }
+        Machine().modulePath = row.deepPath ? deep : Machine().modulePath;
         theInstaller = CDriverInstaller();
         ScriptedUser user({[](SimSheet& s) { s.Press(WizardButton::Cancel); }});
 
         EXPECT_FALSE(RunApp(user));
 
-        EXPECT_EQ(user.StepsTaken(), 0u) << "the wizard opened";
-        ASSERT_EQ(Machine().MessageBoxes().size(), 1u);
-        const sim::MessageBoxRecord box = Machine().MessageBoxes()[0];
-        EXPECT_EQ(U8(box.caption), "ERROR");
-        EXPECT_NE(U8(box.text).find(says), std::string::npos) << U8(box.text);
-        EXPECT_EQ(box.style, static_cast<unsigned>(MbOk | MbIconError));
+        EXPECT_EQ(user.StepsTaken(), row.says == kWizard ? 1u : 0u);
+        ASSERT_EQ(Machine().MessageBoxes().size(), row.says == kWizard ? 0u : 1u);
+        if (row.says != kWizard) {
+            const sim::MessageBoxRecord box = Machine().MessageBoxes()[0];
+            EXPECT_EQ(U8(box.caption), "ERROR");
+            EXPECT_NE(U8(box.text).find(row.says), std::string::npos) << U8(box.text);
+            EXPECT_EQ(box.style, static_cast<unsigned>(MbOk | MbIconError));
+        }
+        EXPECT_EQ(theApp.GetExitCode(), 0) << "the wizard ends as it always did";
     }
 }
 

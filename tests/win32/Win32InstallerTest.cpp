@@ -230,7 +230,8 @@ TEST(Win32DeviceManager, WineAnswersTheRescanAndTheUpdateItsOwnWay) {
     // Windows fails when no present device has the id; Wine says it worked.
     bool restart = true;
     EXPECT_TRUE(
-        UpdatePnPDeviceDriver(L"USBPRINT\\VELTRANOSUCHDEVICE", installer.GetDriverInf(), restart));
+        UpdatePnPDeviceDriver(L"USBPRINT\\VELTRANOSUCHDEVICE", installer.GetDriverInf(), true,
+                              restart));
     EXPECT_FALSE(restart);
 }
 

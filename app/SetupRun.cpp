@@ -1,0 +1,239 @@
+// The command line, the start-up refusals, the one-setup guard, and the unattended runs.
+#include "app/SetupRun.h"
+
+#include <cstdint>
+
+#include "app/OrvaneApp.h"
+#include "app/SetupArguments.h"
+#include "app/StartupChecks.h"
+#include "installer/DriverInstaller.h"
+#include "installer/SetupLog.h"
+#include "installer/SetupSequence.h"
+#include "platform/AppendFile.h"
+#include "platform/Framework.h"
+#include "platform/NamedMutex.h"
+#include "platform/ProgramCommandLine.h"
+#include "platform/Spooler.h"
+
+const WChar kSetupMutexName[] = WTEXT("Global\\VeltraPrinterDriverSetup");
+
+namespace {
+
+const WChar kUsageText[] =
+    WTEXT("用法：VeltraSetup.exe [开关]\n") WTEXT("不带开关时显示安装向导。\n\n") WTEXT(
+        "/quiet（或 /q、/silent、/s）\t无人值守安装，不显示任何窗口；须与 /model 同用\n")
+        WTEXT("/model 型号\t要安装或卸载的型号，即向导列出的名称，例如 /model \"Veltra KX 500\"\n")
+            WTEXT("/port 端口\t打印机端口，例如 /port LPT2:；默认 LPT1:（仅与 /quiet 同用）\n")
+                WTEXT("/nodefault\t不把新打印机设为默认打印机（仅与 /quiet 同用）\n")
+                    WTEXT("/uninstall\t删除该型号的打印机及其驱动；须与 /model 同用\n")
+                        WTEXT("/log 文件\t把每一步的结果追加写入该文件（UTF-8）\n")
+                            WTEXT("/?（或 /help）\t显示本说明\n\n") WTEXT("退出代码：\n")
+                                WTEXT("0\t成功\n") WTEXT("3010\t成功，需要重新启动计算机\n")
+                                    WTEXT("1603\t安装或删除失败\n") WTEXT("87\t命令行有误\n")
+                                        WTEXT("1633\t此 Windows 不能安装此安装包\n")
+                                            WTEXT("1618\t另一个打印机驱动安装程序正在运行");
+const WChar kErrorCaption[] = WTEXT("ERROR");
+const WChar kOkCaption[] = WTEXT("OK");
+const WChar kBusyText[] =
+    WTEXT("打印机驱动安装程序已在运行。\n\n") WTEXT("请等待它结束后，再重新运行安装程序。");
+const WChar kUninstalledText[] = WTEXT("打印机驱动已删除。");
+const WChar kUninstallFailedText[] = WTEXT("打印机驱动删除失败！");
+
+// The log's words for the kind of run and for how it ended.
+const char kWizardMode[] = "wizard";
+const char kInstallMode[] = "install";
+const char kUninstallMode[] = "uninstall";
+const char kInstalledOutcome[] = "ok";
+const char kNotInstalledOutcome[] = "cancelled";
+
+const char* OutcomeWord(int exitCode) {
+    switch (exitCode) {
+    case kExitSucceeded:
+        return "ok";
+    case kExitRestartNeeded:
+        return "restart-needed";
+    case kExitBusy:
+        return "busy";
+    case kExitUnsupported:
+        return "unsupported";
+    default:
+        return "failed";
+    }
+}
+
+// The first entry of `list` that is `wanted`, letter case ignored; empty when there is none.
+WString FindIgnoringCase(const NameList& list, const WString& wanted) {
+    for (const WString& entry : list) {
+        if (SpoolerNamesEqual(entry.data(), entry.size(), wanted.data(), wanted.size())) {
+            return entry;
+        }
+    }
+    return WString();
+}
+
+class CSetupRun {
+public:
+    explicit CSetupRun(const std::function<void()>& runWizard) : m_runWizard(runWizard) {}
+    int Run();
+
+private:
+    bool Unattended() const { return m_args.quiet || m_args.uninstall; }
+    // A box, unless nobody is there to answer it.
+    void Tell(const WChar* text, const WChar* caption, unsigned style) const;
+    // What the model and port name, from the lists the wizard would show. False when the
+    // command line names one that is not listed.
+    bool ResolveChoices();
+    // Ends the run: the log's last line, and the exit code (the wizard's is always 0).
+    int End(int exitCode);
+    int Install();
+    int Uninstall();
+
+    const std::function<void()>& m_runWizard;
+    SetupArguments m_args;
+    WString m_strDriver;
+    WString m_strPort;
+    bool m_bPackageReadable = true;
+    CSetupLog m_log;
+    bool m_bLogging = false;
+    std::uint64_t m_nStartedMs = MonotonicMs();
+};
+
+void CSetupRun::Tell(const WChar* text, const WChar* caption, unsigned style) const {
+    if (!m_args.quiet) {
+        ShowAppMessageBox(text, caption, style);
+    }
+}
+
+int CSetupRun::Run() {
+    std::vector<WString> arguments = SplitCommandLine(ProgramCommandLine());
+    if (!arguments.empty()) {
+        arguments.erase(arguments.begin());
+    }
+    switch (ReadSetupArguments(arguments, m_args)) {
+    case ArgumentsVerdict::Wizard:
+    case ArgumentsVerdict::Run:
+        break;
+    case ArgumentsVerdict::Help:
+        Tell(kUsageText, kWizardCaption, MbOk | MbIconInformation);
+        return kExitSucceeded;
+    case ArgumentsVerdict::Wrong:
+        Tell(kUsageText, kErrorCaption, MbOk | MbIconError);
+        return kExitWrongCommandLine;
+    }
+    if (!ResolveChoices()) {
+        Tell(kUsageText, kErrorCaption, MbOk | MbIconError);
+        return kExitWrongCommandLine;
+    }
+    if (m_args.hasLog) {
+        if (!m_log.Open(m_args.logPath.c_str())) {
+            Tell(kUsageText, kErrorCaption, MbOk | MbIconError);
+            return kExitWrongCommandLine;
+        }
+        m_bLogging = true;
+    }
+
+    const StartRefusal refusal = FindStartRefusal(theInstaller);
+    if (refusal != StartRefusal::None) {
+        Tell(RefusalText(refusal), kErrorCaption, MbOk | MbIconError);
+        return End(refusal == StartRefusal::PackagePathTooLong ? kExitFailed : kExitUnsupported);
+    }
+    // Two setups at once would remove and install over each other. A guard that cannot be
+    // made at all does not stop the setup: it would then never run anywhere that happens.
+    CNamedMutex guard;
+    if (guard.Claim(kSetupMutexName) == MutexClaim::HeldElsewhere) {
+        Tell(kBusyText, kErrorCaption, MbOk | MbIconError);
+        return End(kExitBusy);
+    }
+    if (m_args.uninstall) {
+        return Uninstall();
+    }
+    if (m_args.quiet) {
+        return Install();
+    }
+    if (m_bLogging) {
+        m_log.Start(kWizardMode);
+        theInstaller.SetStepListener(&m_log);
+    }
+    m_runWizard();
+    theInstaller.SetStepListener(nullptr);
+    return End(kExitSucceeded);
+}
+
+bool CSetupRun::ResolveChoices() {
+    if (!m_args.hasModel) {
+        return true;
+    }
+    // A package that cannot be read is no fault of the command line: the run fails later.
+    m_bPackageReadable = theInstaller.HasPackagePaths() && theInstaller.CanReadCatalogue();
+    if (!m_bPackageReadable) {
+        return true;
+    }
+    NameList models;
+    theInstaller.ReadOfferedModels(models);
+    const WString model = FindIgnoringCase(models, m_args.model);
+    if (model.empty()) {
+        return false;
+    }
+    // As the driver page's Next takes it: a model without a driver entry leaves no name.
+    WChar driver[kPathCapacity] = {};
+    theInstaller.GetModelDriverName(model.c_str(), driver, kPathCapacity);
+    m_strDriver = driver;
+
+    NameList ports;
+    theInstaller.CollectOfferedPorts(ports);
+    m_strPort =
+        m_args.hasPort ? FindIgnoringCase(ports, m_args.port) : theInstaller.PreselectedPort(ports);
+    return !m_args.hasPort || !m_strPort.empty();
+}
+
+int CSetupRun::End(int exitCode) {
+    if (m_bLogging) {
+        const bool wizard = !Unattended();
+        const char* outcome = !wizard             ? OutcomeWord(exitCode)
+                              : m_log.Installed() ? kInstalledOutcome
+                                                  : kNotInstalledOutcome;
+        m_log.End(outcome, exitCode, MonotonicMs() - m_nStartedMs);
+    }
+    return Unattended() ? exitCode : kExitSucceeded;
+}
+
+int CSetupRun::Install() {
+    if (m_bLogging) {
+        m_log.Start(kInstallMode);
+        theInstaller.SetStepListener(&m_log);
+    }
+    theInstaller.SetQuietFlag(1);
+    theInstaller.SetDriverName(m_strDriver.c_str());
+    theInstaller.SetPortName(m_strPort.c_str());
+    theInstaller.SetDefaultFlag(m_args.noDefault ? 0 : 1);
+    theInstaller.SetTestPageFlag(0);
+    const bool installed = m_bPackageReadable && CSetupSequence(theInstaller).Run();
+    theInstaller.SetStepListener(nullptr);
+    if (!installed) {
+        return End(kExitFailed);
+    }
+    return End(theInstaller.GetRestartFlag() != 0 ? kExitRestartNeeded : kExitSucceeded);
+}
+
+int CSetupRun::Uninstall() {
+    if (m_bLogging) {
+        m_log.Start(kUninstallMode);
+        theInstaller.SetStepListener(&m_log);
+    }
+    theInstaller.SetQuietFlag(m_args.quiet ? 1 : 0);
+    theInstaller.SetDriverName(m_strDriver.c_str());
+    const bool removed = m_bPackageReadable && CSetupSequence(theInstaller).Uninstall();
+    theInstaller.SetStepListener(nullptr);
+    if (removed) {
+        Tell(kUninstalledText, kOkCaption, MbOk | MbIconInformation);
+    } else {
+        Tell(kUninstallFailedText, kErrorCaption, MbOk | MbIconError);
+    }
+    return End(removed ? kExitSucceeded : kExitFailed);
+}
+
+} // namespace
+
+int RunSetup(const std::function<void()>& runWizard) {
+    return CSetupRun(runWizard).Run();
+}

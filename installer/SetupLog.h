@@ -1,0 +1,32 @@
+// The log an administrator asks for with /log: one line for each step of the run, appended to
+// a file as UTF-8, its fields separated by tabs: local time, step, outcome, the platform's
+// error code where the step has one, and the step's duration in milliseconds.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "installer/SetupSequence.h"
+#include "platform/AppendFile.h"
+
+class CSetupLog : public ISetupListener {
+public:
+    // Opens (or creates, with a byte-order mark) the file; false when it can be neither.
+    bool Open(const WChar* path);
+    // The first line: what the run is ("install", "uninstall" or "wizard").
+    void Start(const char* mode);
+    // The last line: how the run ended (its outcome word and exit code) and how long it took.
+    void End(const char* outcome, int exitCode, std::uint64_t milliseconds);
+    void OnStep(SetupStep step, bool succeeded, unsigned long error,
+                std::uint64_t milliseconds) override;
+    // Whether an installation step has succeeded in this run.
+    bool Installed() const { return m_bInstalled; }
+
+private:
+    void WriteLine(const char* step, const char* outcome, const std::string& code,
+                   std::uint64_t milliseconds);
+
+    CAppendFile m_file;
+    bool m_bOpen = false;
+    bool m_bInstalled = false;
+};
