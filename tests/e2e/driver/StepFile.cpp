@@ -171,16 +171,7 @@ bool isValidFileName(const std::wstring& name) {
 
 // Splits "a|b|c" into its items; an empty text is one empty item.
 std::vector<std::wstring> splitItems(const std::wstring& text) {
-    std::vector<std::wstring> items;
-    size_t start = 0;
-    for (;;) {
-        const size_t bar = text.find(L'|', start);
-        items.push_back(text.substr(start, bar - start));
-        if (bar == std::wstring::npos) {
-            return items;
-        }
-        start = bar + 1;
-    }
+    return split(text, L'|');
 }
 
 // Each step's arguments are read by one of these; `command` is for messages.

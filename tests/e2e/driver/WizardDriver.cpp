@@ -157,11 +157,7 @@ std::wstring errorText(const wchar_t* what, DWORD code = GetLastError()) {
 }
 
 std::wstring joinItems(const std::vector<std::wstring>& items) {
-    std::wstring text;
-    for (size_t i = 0; i < items.size(); ++i) {
-        text += (i ? L"|" : L"") + items[i];
-    }
-    return quoted(text);
+    return quoted(join(items, L'|'));
 }
 
 // Sends a message, giving up after kSendTimeoutMs.
