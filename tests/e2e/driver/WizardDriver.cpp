@@ -314,6 +314,74 @@ bool readFileBytes(const std::wstring& path, std::string& bytes, std::wstring& e
     return ok;
 }
 
+// A process of the program under test, in a job that kills it and all it started when closed
+// (if jobs work; else it is killed alone).
+struct WizardProcess {
+    HANDLE job = nullptr;
+    HANDLE process = nullptr;
+    DWORD id = 0;
+};
+
+// Lets go of the process; closing its job ends whatever it left running.
+void releaseProcess(WizardProcess& wizard) {
+    for (HANDLE handle : {wizard.process, wizard.job}) {
+        if (handle) {
+            CloseHandle(handle);
+        }
+    }
+    wizard = WizardProcess();
+}
+
+// Starts exe with its quoted path and the arguments as its command line, in the folder.
+bool startProcess(const std::wstring& exe, const std::wstring& arguments,
+                  const std::wstring& folder, WizardProcess& started, std::wstring& error) {
+    // A job that kills its processes when closed: nothing the wizard starts can
+    // outlive the driver. If jobs don't work, we still kill the wizard itself.
+    started.job = CreateJobObjectW(nullptr, nullptr);
+    if (started.job) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (!SetInformationJobObject(started.job, JobObjectExtendedLimitInformation, &limits,
+                                     sizeof(limits))) {
+            CloseHandle(started.job);
+            started.job = nullptr;
+        }
+    }
+
+    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, folder.c_str(), &startup, &info)) {
+        error = errorText(L"CreateProcessW") + L" for " + exe;
+        releaseProcess(started);
+        return false;
+    }
+    if (started.job && !AssignProcessToJobObject(started.job, info.hProcess)) {
+        CloseHandle(started.job);
+        started.job = nullptr;
+    }
+    ResumeThread(info.hThread);
+    CloseHandle(info.hThread);
+    started.process = info.hProcess;
+    started.id = info.dwProcessId;
+    return true;
+}
+
+// Kills the process if it still runs and waits until it is gone; true if it had to.
+bool killProcess(const WizardProcess& wizard) {
+    if (!wizard.process || WaitForSingleObject(wizard.process, 0) != WAIT_TIMEOUT) {
+        return false;
+    }
+    // The job also takes down anything the wizard started.
+    if (!(wizard.job && TerminateJobObject(wizard.job, kKilledExitCode))) {
+        TerminateProcess(wizard.process, kKilledExitCode);
+    }
+    WaitForSingleObject(wizard.process, kProcessTimeoutMs);
+    return true;
+}
+
 class Driver {
 public:
     Driver(std::wstring wizardExe, std::wstring screenshotDir)
@@ -357,11 +425,11 @@ private:
     bool spoolerUnchanged(std::wstring& error);
 
     bool wizardRunning() const {
-        return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+        return wizard_.process && WaitForSingleObject(wizard_.process, 0) == WAIT_TIMEOUT;
     }
     DWORD wizardExitCode() const {
         DWORD code = 0;
-        GetExitCodeProcess(process_, &code);
+        GetExitCodeProcess(wizard_.process, &code);
         return code;
     }
 
@@ -399,9 +467,7 @@ private:
 
     std::wstring wizardExe_;
     std::wstring screenshotDir_;
-    HANDLE job_ = nullptr;
-    HANDLE process_ = nullptr;
-    DWORD processId_ = 0;
+    WizardProcess wizard_; // of start and launch
     HWND sheet_ = nullptr;
     bool haveSnapshot_ = false;
     SpoolerState snapshot_;
@@ -478,23 +544,8 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
 }
 
 bool Driver::stopWizard() {
-    bool killed = false;
-    if (wizardRunning()) {
-        // The job also takes down anything the wizard started.
-        if (!(job_ && TerminateJobObject(job_, kKilledExitCode))) {
-            TerminateProcess(process_, kKilledExitCode);
-        }
-        WaitForSingleObject(process_, kProcessTimeoutMs);
-        killed = true;
-    }
-    if (process_) {
-        CloseHandle(process_);
-        process_ = nullptr;
-    }
-    if (job_) {
-        CloseHandle(job_);
-        job_ = nullptr;
-    }
+    const bool killed = killProcess(wizard_);
+    releaseProcess(wizard_);
     sheet_ = nullptr;
     return killed;
 }
@@ -504,7 +555,8 @@ bool Driver::launch(std::wstring& error) {
         error = L"the wizard is still running";
         return false;
     }
-    stopWizard(); // lets go of an earlier run that has ended
+    releaseProcess(wizard_); // lets go of an earlier run that has ended
+    sheet_ = nullptr;
     // The wizard runs in the screenshot folder, not its own, so it has to find
     // its package files from its own path.
     if (!createDirectories(screenshotDir_)) {
@@ -512,37 +564,7 @@ bool Driver::launch(std::wstring& error) {
         return false;
     }
 
-    // A job that kills its processes when closed: nothing the wizard starts can
-    // outlive the driver. If jobs don't work, we still kill the wizard itself.
-    job_ = CreateJobObjectW(nullptr, nullptr);
-    if (job_) {
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        if (!SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits,
-                                     sizeof(limits))) {
-            CloseHandle(job_);
-            job_ = nullptr;
-        }
-    }
-
-    std::wstring commandLine = L"\"" + wizardExe_ + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(wizardExe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED, nullptr, screenshotDir_.c_str(), &startup, &info)) {
-        error = errorText(L"CreateProcessW") + L" for " + wizardExe_;
-        return false;
-    }
-    if (job_ && !AssignProcessToJobObject(job_, info.hProcess)) {
-        CloseHandle(job_);
-        job_ = nullptr;
-    }
-    ResumeThread(info.hThread);
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    processId_ = info.dwProcessId;
-    return true;
+    return startProcess(wizardExe_, L"", screenshotDir_, wizard_, error);
 }
 
 bool Driver::start(std::wstring& detail, std::wstring& error) {
@@ -555,16 +577,16 @@ bool Driver::start(std::wstring& detail, std::wstring& error) {
         return sheet_ != nullptr;
     });
     if (result != WaitResult::Done) {
-        error = waitFailure(result, kWindowTimeoutMs, describeWindows(processId_));
+        error = waitFailure(result, kWindowTimeoutMs, describeWindows(wizard_.id));
         return false;
     }
-    detail = L"process " + std::to_wstring(processId_) + L", sheet after " +
+    detail = L"process " + std::to_wstring(wizard_.id) + L", sheet after " +
              std::to_wstring(GetTickCount64() - started) + L" ms";
     return true;
 }
 
 HWND Driver::findSheet() const {
-    for (HWND window : processWindows(processId_)) {
+    for (HWND window : processWindows(wizard_.id)) {
         if (isVisibleDialog(window) && !GetWindow(window, GW_OWNER)) {
             return window;
         }
@@ -573,7 +595,7 @@ HWND Driver::findSheet() const {
 }
 
 HWND Driver::findMessageBox() const {
-    for (HWND window : processWindows(processId_)) {
+    for (HWND window : processWindows(wizard_.id)) {
         if (window != sheet_ && isVisibleDialog(window) && GetWindow(window, GW_OWNER) == sheet_) {
             return window;
         }
@@ -582,7 +604,7 @@ HWND Driver::findMessageBox() const {
 }
 
 bool Driver::needSheet(std::wstring& error) const {
-    if (!process_) {
+    if (!wizard_.process) {
         error = L"the wizard is not running: no 'start' step before this one";
         return false;
     }
@@ -591,7 +613,7 @@ bool Driver::needSheet(std::wstring& error) const {
         return false;
     }
     if (!IsWindow(sheet_)) {
-        error = L"the wizard's window is gone; " + describeWindows(processId_);
+        error = L"the wizard's window is gone; " + describeWindows(wizard_.id);
         return false;
     }
     return true;
@@ -606,7 +628,7 @@ HWND Driver::currentPage() const {
 }
 
 void Driver::settle() const {
-    WaitForInputIdle(process_, kSettleTimeoutMs);
+    WaitForInputIdle(wizard_.process, kSettleTimeoutMs);
     Sleep(kSettleDelayMs);
 }
 
@@ -731,7 +753,7 @@ bool Driver::close(const Step& step, std::wstring& detail, std::wstring& error) 
     }
     // As with press: a user cannot close a sheet that a message box has disabled.
     if (!IsWindowEnabled(sheet_)) {
-        error = L"cannot close it: the sheet is disabled; " + describeWindows(processId_);
+        error = L"cannot close it: the sheet is disabled; " + describeWindows(wizard_.id);
         return false;
     }
     // Posted, never sent, and only asked: the wizard may ask back with a message box.
@@ -769,7 +791,7 @@ bool Driver::close(const Step& step, std::wstring& detail, std::wstring& error) 
 }
 
 HWND Driver::findOtherDialog() const {
-    for (HWND window : processWindows(processId_)) {
+    for (HWND window : processWindows(wizard_.id)) {
         if (window != sheet_ && isVisibleDialog(window)) {
             return window;
         }
@@ -778,7 +800,7 @@ HWND Driver::findOtherDialog() const {
 }
 
 bool Driver::noMessageBox(const Step& step, std::wstring& detail, std::wstring& error) {
-    if (!process_ || !wizardRunning()) {
+    if (!wizard_.process || !wizardRunning()) {
         error = L"the wizard is not running";
         return false;
     }
@@ -1000,14 +1022,14 @@ bool Driver::handleMessageBox(const Step& step, std::wstring& error) {
     });
     if (result != WaitResult::Done) {
         error = L"no message box: " +
-                waitFailure(result, kWindowTimeoutMs, describeWindows(processId_));
+                waitFailure(result, kWindowTimeoutMs, describeWindows(wizard_.id));
         return false;
     }
 
     std::wstring caption;
     std::wstring text;
     if (!readMessageBox(box, caption, text)) {
-        error = L"cannot read the message box; " + describeWindows(processId_);
+        error = L"cannot read the message box; " + describeWindows(wizard_.id);
         return false;
     }
     if (caption != step.name) {
@@ -1101,13 +1123,13 @@ bool Driver::checkBanner(std::wstring& detail, std::wstring& error) {
 }
 
 bool Driver::waitExit(std::wstring& detail, std::wstring& error) {
-    if (!process_) {
+    if (!wizard_.process) {
         error = L"the wizard was never started";
         return false;
     }
-    if (WaitForSingleObject(process_, kProcessTimeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(wizard_.process, kProcessTimeoutMs) != WAIT_OBJECT_0) {
         error = L"the wizard is still running after " + seconds(kProcessTimeoutMs) + L"; " +
-                describeWindows(processId_);
+                describeWindows(wizard_.id);
         return false;
     }
     detail = L"exit code " + std::to_wstring(wizardExitCode());
