@@ -49,6 +49,23 @@
 //   spooler-snapshot           remember the local printers and the default one
 //   spooler-unchanged          they are still the same
 //   sleep <ms>
+//   reg-dword <key> <value> <n>
+//                              set the REG_DWORD value to n under HKLM\<key>, in the 64-bit
+//                              view. The value's name and n are the last two words, the key
+//                              (blanks and all, backslashes as written) is what comes before
+//                              them. Every value set is deleted when the run ends.
+//
+// The wizard without a window (its unattended mode), in its package folder (the exe's):
+//   run <arguments>            start it with its quoted path and the arguments as its command
+//                              line, the package folder as its current one, and go on. Until it
+//                              ends, a watcher looks for a visible top-level window of it every
+//                              5 ms and remembers the first one
+//   exit-code <n>              the latest run not yet waited for ends within 30 s with exit code
+//                              n, and showed no window (fails as soon as the watcher sees one)
+//   delete-file <file>         delete the file in the package folder, if it is there
+//   log <file> <step>:<outcome>|...
+//                              the package folder's log file, as /log writes it (SetupLog.h),
+//                              has exactly these steps with these outcomes, in this order
 //
 // Printers (these need no wizard; a name may not contain "|"):
 //   add-printer <name>|<port>[|<driver>]
@@ -87,6 +104,7 @@
 // failed run leaves the next test a clean spooler. Its output says what it removed.
 #include "PrinterSteps.h"
 #include "Screenshot.h"
+#include "SetupLog.h"
 #include "Spooler.h"
 #include "StepFile.h"
 #include "Text.h"
@@ -101,6 +119,7 @@
 #include <prsht.h>
 
 #include <algorithm>
+#include <list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -132,6 +151,12 @@ constexpr DWORD kQuickPollMs = 5;
 constexpr DWORD kSequenceTimeoutMs = 20000;
 // no-msgbox looks this often.
 constexpr DWORD kMessageBoxPollMs = 5;
+// run's watcher looks for windows this often, so that one shown only briefly is still seen.
+constexpr DWORD kWatchIntervalMs = 5;
+// exit-code gives an unattended run this long: an installation with a slowed print UI.
+constexpr DWORD kRunTimeoutMs = 30000;
+// Longer window titles are cut short in messages.
+constexpr int kTitleLength = 256;
 // Keystroke lParam: one repeat, the scan code from bit 16, the key flags (KF_*) in the
 // high word.
 constexpr LPARAM kOneRepeat = 1;
@@ -296,7 +321,7 @@ bool readFileBytes(const std::wstring& path, std::string& bytes, std::wstring& e
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        error = errorText(L"opening the steps file");
+        error = errorText(L"opening the file");
         return false;
     }
     bytes.clear();
@@ -308,7 +333,7 @@ bool readFileBytes(const std::wstring& path, std::string& bytes, std::wstring& e
         bytes.append(chunk, got);
     }
     if (!ok) {
-        error = errorText(L"reading the steps file");
+        error = errorText(L"reading the file");
     }
     CloseHandle(file);
     return ok;
@@ -382,10 +407,38 @@ bool killProcess(const WizardProcess& wizard) {
     return true;
 }
 
+// A run step's process, and the thread that watches it for windows.
+struct QuietRun {
+    WizardProcess wizard;
+    HANDLE watcher = nullptr;
+    std::wstring firstWindow; // class and title of the first visible window seen, set by watcher
+    bool waitedFor = false;   // by an exit-code step
+};
+
+// The watcher: looks for a visible top-level window of the process every kWatchIntervalMs and
+// ends at the first one it sees, or when the process ends.
+DWORD WINAPI watchWindows(void* context) {
+    QuietRun& run = *static_cast<QuietRun*>(context);
+    do {
+        for (HWND window : processWindows(run.wizard.id)) {
+            if (IsWindowVisible(window)) {
+                // Another process's title is read without a message: a busy program cannot
+                // stall the watcher.
+                wchar_t title[kTitleLength] = {};
+                GetWindowTextW(window, title, kTitleLength);
+                run.firstWindow = className(window) + L" " + quoted(title);
+                return 0;
+            }
+        }
+    } while (WaitForSingleObject(run.wizard.process, kWatchIntervalMs) == WAIT_TIMEOUT);
+    return 0;
+}
+
 class Driver {
 public:
     Driver(std::wstring wizardExe, std::wstring screenshotDir)
-        : wizardExe_(std::move(wizardExe)), screenshotDir_(std::move(screenshotDir)) {}
+        : wizardExe_(std::move(wizardExe)), screenshotDir_(std::move(screenshotDir)),
+          packageFolder_(wizardExe_.substr(0, wizardExe_.find_last_of(L"\\/"))) {}
     Driver(const Driver&) = delete;
     Driver& operator=(const Driver&) = delete;
     ~Driver() { stopWizard(); }
@@ -393,8 +446,11 @@ public:
     // Runs one step. detail may say something worth logging on success.
     bool run(const Step& step, std::wstring& detail, std::wstring& error);
 
-    // Kills the wizard if it is still running; returns true if it had to.
+    // Kills the wizard and the run steps' programs that still run; returns true if it had to.
     bool stopWizard();
+
+    // Deletes the registry values the steps set; says what it did in notes, false on failure.
+    bool deleteRegistryValues(std::vector<std::wstring>& notes);
 
     // Undoes what the run did to the spooler (PrinterSteps::restore).
     bool restoreSpooler(std::vector<std::wstring>& notes) { return printerSteps_.restore(notes); }
@@ -423,6 +479,11 @@ private:
     bool waitExit(std::wstring& detail, std::wstring& error);
     bool spoolerSnapshot(std::wstring& detail, std::wstring& error);
     bool spoolerUnchanged(std::wstring& error);
+    bool runQuietly(const Step& step, std::wstring& detail, std::wstring& error);
+    bool checkExitCode(const Step& step, std::wstring& detail, std::wstring& error);
+    bool setRegistryDword(const Step& step, std::wstring& error);
+    bool deletePackageFile(const Step& step, std::wstring& detail, std::wstring& error);
+    bool checkLog(const Step& step, std::wstring& error);
 
     bool wizardRunning() const {
         return wizard_.process && WaitForSingleObject(wizard_.process, 0) == WAIT_TIMEOUT;
@@ -467,7 +528,11 @@ private:
 
     std::wstring wizardExe_;
     std::wstring screenshotDir_;
-    WizardProcess wizard_; // of start and launch
+    std::wstring packageFolder_; // the wizard's own folder
+    WizardProcess wizard_;       // of start and launch
+    std::list<QuietRun> runs_;   // a list, so the watchers' runs stay where they are
+    // What reg-dword steps set: key and value name, deleted at the end.
+    std::vector<std::pair<std::wstring, std::wstring>> registryValues_;
     HWND sheet_ = nullptr;
     bool haveSnapshot_ = false;
     SpoolerState snapshot_;
@@ -527,6 +592,16 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
     case StepKind::Sleep:
         Sleep(static_cast<DWORD>(step.milliseconds));
         return true;
+    case StepKind::RegDword:
+        return setRegistryDword(step, error);
+    case StepKind::Run:
+        return runQuietly(step, detail, error);
+    case StepKind::ExitCode:
+        return checkExitCode(step, detail, error);
+    case StepKind::RemoveFile:
+        return deletePackageFile(step, detail, error);
+    case StepKind::Log:
+        return checkLog(step, error);
     case StepKind::AddPrinter:
     case StepKind::RemovePrinter:
     case StepKind::Printer:
@@ -544,9 +619,17 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
 }
 
 bool Driver::stopWizard() {
-    const bool killed = killProcess(wizard_);
+    bool killed = killProcess(wizard_);
     releaseProcess(wizard_);
     sheet_ = nullptr;
+    for (QuietRun& run : runs_) {
+        killed = killProcess(run.wizard) || killed;
+        // Only once the process is gone: the watcher uses its handle until then.
+        WaitForSingleObject(run.watcher, kProcessTimeoutMs);
+        CloseHandle(run.watcher);
+        releaseProcess(run.wizard);
+    }
+    runs_.clear();
     return killed;
 }
 
@@ -563,7 +646,6 @@ bool Driver::launch(std::wstring& error) {
         error = errorText(L"creating the screenshot folder");
         return false;
     }
-
     return startProcess(wizardExe_, L"", screenshotDir_, wizard_, error);
 }
 
@@ -1159,6 +1241,119 @@ bool Driver::spoolerUnchanged(std::wstring& error) {
     return error.empty();
 }
 
+bool Driver::runQuietly(const Step& step, std::wstring& detail, std::wstring& error) {
+    QuietRun& run = runs_.emplace_back();
+    if (!startProcess(wizardExe_, step.text, packageFolder_, run.wizard, error)) {
+        runs_.pop_back();
+        return false;
+    }
+    run.watcher = CreateThread(nullptr, 0, watchWindows, &run, 0, nullptr);
+    if (!run.watcher) {
+        error = errorText(L"CreateThread");
+        killProcess(run.wizard);
+        releaseProcess(run.wizard);
+        runs_.pop_back();
+        return false;
+    }
+    detail = L"process " + std::to_wstring(run.wizard.id);
+    return true;
+}
+
+bool Driver::checkExitCode(const Step& step, std::wstring& detail, std::wstring& error) {
+    const auto run =
+        std::find_if(runs_.rbegin(), runs_.rend(), [](const QuietRun& r) { return !r.waitedFor; });
+    if (run == runs_.rend()) {
+        error = L"no 'run' step left to wait for";
+        return false;
+    }
+    run->waitedFor = true;
+    const std::wstring which = L"process " + std::to_wstring(run->wizard.id);
+    // The watcher ends with the process, or at once when it sees a window.
+    if (WaitForSingleObject(run->watcher, kRunTimeoutMs) != WAIT_OBJECT_0) {
+        error = which + L" is still running after " + seconds(kRunTimeoutMs) + L"; " +
+                describeWindows(run->wizard.id);
+        return false;
+    }
+    if (!run->firstWindow.empty()) {
+        error = which + L" showed a window: " + run->firstWindow;
+        return false;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(run->wizard.process, &code);
+    detail = which + L" exited with code " + std::to_wstring(code);
+    if (code != static_cast<DWORD>(step.number)) {
+        error = detail + L", expected " + std::to_wstring(step.number);
+        return false;
+    }
+    return true;
+}
+
+bool Driver::setRegistryDword(const Step& step, std::wstring& error) {
+    HKEY key = nullptr;
+    LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, step.name.c_str(), 0, nullptr, 0,
+                                     KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) {
+        const DWORD value = static_cast<DWORD>(step.number);
+        status = RegSetValueExW(key, step.text.c_str(), 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&value), sizeof(value));
+        RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS) {
+        error = errorText(L"setting the value", static_cast<DWORD>(status));
+        return false;
+    }
+    const std::pair<std::wstring, std::wstring> set(step.name, step.text);
+    if (std::find(registryValues_.begin(), registryValues_.end(), set) == registryValues_.end()) {
+        registryValues_.push_back(set);
+    }
+    return true;
+}
+
+bool Driver::deleteRegistryValues(std::vector<std::wstring>& notes) {
+    notes.clear();
+    bool ok = true;
+    for (const auto& [keyName, valueName] : registryValues_) {
+        HKEY key = nullptr;
+        LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0,
+                                       KEY_SET_VALUE | KEY_WOW64_64KEY, &key);
+        if (status == ERROR_SUCCESS) {
+            status = RegDeleteValueW(key, valueName.c_str());
+            RegCloseKey(key);
+        }
+        const std::wstring what = L"delete HKLM\\" + keyName + L" value " + quoted(valueName);
+        notes.push_back(status == ERROR_SUCCESS
+                            ? what
+                            : L"could not " + what + L" (error " + std::to_wstring(status) + L")");
+        ok = ok && status == ERROR_SUCCESS;
+    }
+    registryValues_.clear();
+    return ok;
+}
+
+bool Driver::deletePackageFile(const Step& step, std::wstring& detail, std::wstring& error) {
+    const std::wstring path = packageFolder_ + L"\\" + step.name;
+    if (DeleteFileW(path.c_str())) {
+        detail = L"deleted " + path;
+        return true;
+    }
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+        detail = L"there was no " + path;
+        return true;
+    }
+    error = errorText(L"DeleteFileW") + L" for " + path;
+    return false;
+}
+
+bool Driver::checkLog(const Step& step, std::wstring& error) {
+    const std::wstring path = packageFolder_ + L"\\" + step.name;
+    std::string bytes;
+    if (!readFileBytes(path, bytes, error) || !checkSetupLog(bytes, step.items, error)) {
+        error = path + L": " + error;
+        return false;
+    }
+    return true;
+}
+
 int runDriver(int argc, wchar_t** argv) {
     setUpConsole();
     if (argc != 4) {
@@ -1208,11 +1403,14 @@ int runDriver(int argc, wchar_t** argv) {
     }
     std::vector<std::wstring> notes;
     const bool restored = driver.restoreSpooler(notes);
+    std::vector<std::wstring> registryNotes;
+    const bool registryRestored = driver.deleteRegistryValues(registryNotes);
+    notes.insert(notes.end(), registryNotes.begin(), registryNotes.end());
     for (const std::wstring& note : notes) {
         printLine(L"cleanup: " + note);
     }
-    if (!restored) {
-        printLine(L"FAILED: the spooler is not as the run found it");
+    if (!restored || !registryRestored) {
+        printLine(L"FAILED: the spooler or the registry is not as the run found it");
         return kExitFailed;
     }
 
