@@ -43,6 +43,8 @@ TEST(DriverSteps, ReadsThePrinterAndPrintUiSteps) {
          L"/k /q /n \"C:\\x\" ", 3},
         {"no-msgbox 800", StepKind::NoMsgBox, L"", L"", 800},
         {"texts 1032 a|b c|", StepKind::Texts, L"", L"a|b c|", 0},
+        {"reg-dword SOFTWARE\\Microsoft\\Windows NT\\Printers Mode 0", StepKind::RegDword,
+         L"SOFTWARE\\Microsoft\\Windows NT\\Printers", L"Mode", 0},
     };
     for (const GoodLine& c : cases) {
         SCOPED_TRACE(c.line);

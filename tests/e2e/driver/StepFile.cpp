@@ -18,6 +18,8 @@ constexpr long kMaxSleepMs = 30000;
 constexpr long kMaxCount = 1000;
 // Enough digits for all limits above, few enough that a long cannot overflow.
 constexpr size_t kMaxDigits = 9;
+// Registry numbers and exit codes: anything that many digits can say.
+constexpr long kMaxDword = 999999999;
 constexpr long kDecimalBase = 10;
 
 const std::string kUtf8Bom = "\xEF\xBB\xBF";
@@ -171,16 +173,7 @@ bool isValidFileName(const std::wstring& name) {
 
 // Splits "a|b|c" into its items; an empty text is one empty item.
 std::vector<std::wstring> splitItems(const std::wstring& text) {
-    std::vector<std::wstring> items;
-    size_t start = 0;
-    for (;;) {
-        const size_t bar = text.find(L'|', start);
-        items.push_back(text.substr(start, bar - start));
-        if (bar == std::wstring::npos) {
-            return items;
-        }
-        start = bar + 1;
-    }
+    return split(text, L'|');
 }
 
 // Each step's arguments are read by one of these; `command` is for messages.
@@ -375,6 +368,44 @@ bool lineAndText(const std::wstring&, const std::wstring& rest, Step& step, std:
     return unescape(text, step.text, error);
 }
 
+// "<key> <value-name> <number>": the key, which may hold blanks, is all before the last two
+// words, taken as written (its backslashes separate keys; they are no escapes).
+bool keyValueNumber(const std::wstring& command, const std::wstring& rest, Step& step,
+                    std::wstring& error) {
+    const size_t numberAt = rest.rfind(L' ');
+    const size_t valueAt =
+        numberAt == std::wstring::npos || numberAt == 0 ? numberAt : rest.rfind(L' ', numberAt - 1);
+    if (valueAt == std::wstring::npos || valueAt == 0 || valueAt + 1 == numberAt) {
+        error = L"'" + command + L"' needs <key> <value-name> <number>";
+        return false;
+    }
+    step.name = rest.substr(0, valueAt);
+    step.text = rest.substr(valueAt + 1, numberAt - valueAt - 1);
+    return parseNumber(rest.substr(numberAt + 1), kMaxDword, step.number, error);
+}
+
+bool dwordNumber(const std::wstring&, const std::wstring& rest, Step& step, std::wstring& error) {
+    return parseNumber(rest, kMaxDword, step.number, error);
+}
+
+// "<file> <step>:<outcome>|<step>:<outcome>|..."
+bool fileAndSteps(const std::wstring& command, const std::wstring& rest, Step& step,
+                  std::wstring& error) {
+    std::wstring sequence;
+    if (!fileName(command, firstWord(rest, sequence), step, error)) {
+        return false;
+    }
+    step.items = splitItems(sequence);
+    for (const std::wstring& item : step.items) {
+        const size_t colon = item.find(L':');
+        if (colon == std::wstring::npos || colon == 0 || colon + 1 == item.size()) {
+            error = L"'" + command + L"' needs <file> <step>:<outcome>|..., got " + quoted(item);
+            return false;
+        }
+    }
+    return true;
+}
+
 struct StepSyntax {
     const wchar_t* command;
     StepKind kind;
@@ -412,6 +443,11 @@ constexpr StepSyntax kSteps[] = {
     {L"printui-count", StepKind::PrintUiCount, switchAndCount},
     {L"printui-line", StepKind::PrintUiLine, lineAndText},
     {L"sleep", StepKind::Sleep, milliseconds},
+    {L"reg-dword", StepKind::RegDword, keyValueNumber},
+    {L"run", StepKind::Run, wholeText},
+    {L"exit-code", StepKind::ExitCode, dwordNumber},
+    {L"delete-file", StepKind::RemoveFile, fileName},
+    {L"log", StepKind::Log, fileAndSteps},
 };
 
 // Parses one non-empty, non-comment line into step.

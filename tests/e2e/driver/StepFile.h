@@ -43,6 +43,11 @@ enum class StepKind {
     PrintUiCount,
     PrintUiLine,
     Sleep,
+    RegDword,
+    Run,
+    ExitCode,
+    RemoveFile, // delete-file (DeleteFile is a Windows macro)
+    Log,
 };
 
 enum class WizardButton { Back, Next, Finish, Cancel, Help };
@@ -65,18 +70,19 @@ struct Step {
     PrintUiMode printUiMode = PrintUiMode::Normal;
     int controlId = 0;
     int milliseconds = 0;
-    int number = 0; // a count or a 1-based line number
+    int number = 0; // a count, a 1-based line number, a registry value or an exit code
     // usb-attach, usb-set: how long the fake printer takes to answer
     unsigned long usbDelayMs = 0;
-    std::wstring name;   // page or message box caption, screenshot or printer name
-    std::wstring text;   // expected or wanted text (escapes already replaced), a switch, a port
+    std::wstring name; // page or message box caption, screenshot, printer or file name, a key
+    std::wstring text; // expected or wanted text (escapes replaced), a switch, a port, a value name
     std::wstring driver; // add-printer's driver entry
     std::vector<std::wstring> items;
 };
 
 // Parses a whole steps file (UTF-8, an optional BOM, LF or CRLF line ends).
 // Lines are "command arg arg...", arguments split by a single blank; the last
-// argument of text-taking steps is the rest of the line. In text arguments \n
+// argument of text-taking steps is the rest of the line (reg-dword reads its last
+// two words first, and its key is what comes before them). In text arguments \n
 // stands for a line feed, \s for a blank (for one at the end of a line, which
 // editors drop) and \\ for a backslash. Blank lines and lines starting with #
 // are skipped. On error returns false and says which line is wrong.

@@ -1,4 +1,4 @@
-// UTF-8 / UTF-16 conversion and console output for the wizard driver.
+// UTF-8 / UTF-16 conversion, lists in one line and console output for the wizard driver.
 #include "Text.h"
 
 #include <cstdio>
@@ -37,6 +37,27 @@ std::string toUtf8(const std::wstring& wide) {
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
                         nullptr, nullptr);
     return utf8;
+}
+
+std::vector<std::wstring> split(const std::wstring& text, wchar_t separator) {
+    std::vector<std::wstring> items;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(separator, start);
+        items.push_back(text.substr(start, end - start));
+        if (end == std::wstring::npos) {
+            return items;
+        }
+        start = end + 1;
+    }
+}
+
+std::wstring join(const std::vector<std::wstring>& items, wchar_t separator) {
+    std::wstring text;
+    for (size_t i = 0; i < items.size(); ++i) {
+        text += (i ? std::wstring(1, separator) : L"") + items[i];
+    }
+    return text;
 }
 
 void printLine(const std::wstring& line) {

@@ -1,7 +1,8 @@
-// UTF-8 / UTF-16 conversion and console output for the wizard driver.
+// UTF-8 / UTF-16 conversion, lists in one line and console output for the wizard driver.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace driver {
 
@@ -10,6 +11,12 @@ bool fromUtf8(const std::string& utf8, std::wstring& wide);
 
 // Converts UTF-16 to UTF-8 (invalid surrogates become U+FFFD).
 std::string toUtf8(const std::wstring& wide);
+
+// Splits the text at each separator; an empty text is one empty item.
+std::vector<std::wstring> split(const std::wstring& text, wchar_t separator);
+
+// The items with the separator between them.
+std::wstring join(const std::vector<std::wstring>& items, wchar_t separator);
 
 // Writes one line to stdout as UTF-8 and flushes it, so the log survives a kill.
 // msvcrt's %ls stops at the first non-ASCII character, hence this.

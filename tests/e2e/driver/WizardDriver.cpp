@@ -49,6 +49,23 @@
 //   spooler-snapshot           remember the local printers and the default one
 //   spooler-unchanged          they are still the same
 //   sleep <ms>
+//   reg-dword <key> <value> <n>
+//                              set the REG_DWORD value to n under HKLM\<key>, in the 64-bit
+//                              view. The value's name and n are the last two words, the key
+//                              (blanks and all, backslashes as written) is what comes before
+//                              them. Every value set is deleted when the run ends.
+//
+// The wizard without a window (its unattended mode), in its package folder (the exe's):
+//   run <arguments>            start it with its quoted path and the arguments as its command
+//                              line, the package folder as its current one, and go on. Until it
+//                              ends, a watcher looks for a visible top-level window of it every
+//                              5 ms and remembers the first one
+//   exit-code <n>              the latest run not yet waited for ends within 30 s with exit code
+//                              n, and showed no window (fails as soon as the watcher sees one)
+//   delete-file <file>         delete the file in the package folder, if it is there
+//   log <file> <step>:<outcome>|...
+//                              the package folder's log file, as /log writes it (SetupLog.h),
+//                              has exactly these steps with these outcomes, in this order
 //
 // Printers (these need no wizard; a name may not contain "|"):
 //   add-printer <name>|<port>[|<driver>]
@@ -87,6 +104,7 @@
 // failed run leaves the next test a clean spooler. Its output says what it removed.
 #include "PrinterSteps.h"
 #include "Screenshot.h"
+#include "SetupLog.h"
 #include "Spooler.h"
 #include "StepFile.h"
 #include "Text.h"
@@ -101,6 +119,7 @@
 #include <prsht.h>
 
 #include <algorithm>
+#include <list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -132,6 +151,12 @@ constexpr DWORD kQuickPollMs = 5;
 constexpr DWORD kSequenceTimeoutMs = 20000;
 // no-msgbox looks this often.
 constexpr DWORD kMessageBoxPollMs = 5;
+// run's watcher looks for windows this often, so that one shown only briefly is still seen.
+constexpr DWORD kWatchIntervalMs = 5;
+// exit-code gives an unattended run this long: an installation with a slowed print UI.
+constexpr DWORD kRunTimeoutMs = 30000;
+// Longer window titles are cut short in messages.
+constexpr int kTitleLength = 256;
 // Keystroke lParam: one repeat, the scan code from bit 16, the key flags (KF_*) in the
 // high word.
 constexpr LPARAM kOneRepeat = 1;
@@ -157,11 +182,7 @@ std::wstring errorText(const wchar_t* what, DWORD code = GetLastError()) {
 }
 
 std::wstring joinItems(const std::vector<std::wstring>& items) {
-    std::wstring text;
-    for (size_t i = 0; i < items.size(); ++i) {
-        text += (i ? L"|" : L"") + items[i];
-    }
-    return quoted(text);
+    return quoted(join(items, L'|'));
 }
 
 // Sends a message, giving up after kSendTimeoutMs.
@@ -300,7 +321,7 @@ bool readFileBytes(const std::wstring& path, std::string& bytes, std::wstring& e
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        error = errorText(L"opening the steps file");
+        error = errorText(L"opening the file");
         return false;
     }
     bytes.clear();
@@ -312,16 +333,112 @@ bool readFileBytes(const std::wstring& path, std::string& bytes, std::wstring& e
         bytes.append(chunk, got);
     }
     if (!ok) {
-        error = errorText(L"reading the steps file");
+        error = errorText(L"reading the file");
     }
     CloseHandle(file);
     return ok;
 }
 
+// A process of the program under test, in a job that kills it and all it started when closed
+// (if jobs work; else it is killed alone).
+struct WizardProcess {
+    HANDLE job = nullptr;
+    HANDLE process = nullptr;
+    DWORD id = 0;
+};
+
+// Lets go of the process; closing its job ends whatever it left running.
+void releaseProcess(WizardProcess& wizard) {
+    for (HANDLE handle : {wizard.process, wizard.job}) {
+        if (handle) {
+            CloseHandle(handle);
+        }
+    }
+    wizard = WizardProcess();
+}
+
+// Starts exe with its quoted path and the arguments as its command line, in the folder.
+bool startProcess(const std::wstring& exe, const std::wstring& arguments,
+                  const std::wstring& folder, WizardProcess& started, std::wstring& error) {
+    // A job that kills its processes when closed: nothing the wizard starts can
+    // outlive the driver. If jobs don't work, we still kill the wizard itself.
+    started.job = CreateJobObjectW(nullptr, nullptr);
+    if (started.job) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (!SetInformationJobObject(started.job, JobObjectExtendedLimitInformation, &limits,
+                                     sizeof(limits))) {
+            CloseHandle(started.job);
+            started.job = nullptr;
+        }
+    }
+
+    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, folder.c_str(), &startup, &info)) {
+        error = errorText(L"CreateProcessW") + L" for " + exe;
+        releaseProcess(started);
+        return false;
+    }
+    if (started.job && !AssignProcessToJobObject(started.job, info.hProcess)) {
+        CloseHandle(started.job);
+        started.job = nullptr;
+    }
+    ResumeThread(info.hThread);
+    CloseHandle(info.hThread);
+    started.process = info.hProcess;
+    started.id = info.dwProcessId;
+    return true;
+}
+
+// Kills the process if it still runs and waits until it is gone; true if it had to.
+bool killProcess(const WizardProcess& wizard) {
+    if (!wizard.process || WaitForSingleObject(wizard.process, 0) != WAIT_TIMEOUT) {
+        return false;
+    }
+    // The job also takes down anything the wizard started.
+    if (!(wizard.job && TerminateJobObject(wizard.job, kKilledExitCode))) {
+        TerminateProcess(wizard.process, kKilledExitCode);
+    }
+    WaitForSingleObject(wizard.process, kProcessTimeoutMs);
+    return true;
+}
+
+// A run step's process, and the thread that watches it for windows.
+struct QuietRun {
+    WizardProcess wizard;
+    HANDLE watcher = nullptr;
+    std::wstring firstWindow; // class and title of the first visible window seen, set by watcher
+    bool waitedFor = false;   // by an exit-code step
+};
+
+// The watcher: looks for a visible top-level window of the process every kWatchIntervalMs and
+// ends at the first one it sees, or when the process ends.
+DWORD WINAPI watchWindows(void* context) {
+    QuietRun& run = *static_cast<QuietRun*>(context);
+    do {
+        for (HWND window : processWindows(run.wizard.id)) {
+            if (IsWindowVisible(window)) {
+                // Another process's title is read without a message: a busy program cannot
+                // stall the watcher.
+                wchar_t title[kTitleLength] = {};
+                GetWindowTextW(window, title, kTitleLength);
+                run.firstWindow = className(window) + L" " + quoted(title);
+                return 0;
+            }
+        }
+    } while (WaitForSingleObject(run.wizard.process, kWatchIntervalMs) == WAIT_TIMEOUT);
+    return 0;
+}
+
 class Driver {
 public:
     Driver(std::wstring wizardExe, std::wstring screenshotDir)
-        : wizardExe_(std::move(wizardExe)), screenshotDir_(std::move(screenshotDir)) {}
+        : wizardExe_(std::move(wizardExe)), screenshotDir_(std::move(screenshotDir)),
+          packageFolder_(wizardExe_.substr(0, wizardExe_.find_last_of(L"\\/"))) {}
     Driver(const Driver&) = delete;
     Driver& operator=(const Driver&) = delete;
     ~Driver() { stopWizard(); }
@@ -329,8 +446,11 @@ public:
     // Runs one step. detail may say something worth logging on success.
     bool run(const Step& step, std::wstring& detail, std::wstring& error);
 
-    // Kills the wizard if it is still running; returns true if it had to.
+    // Kills the wizard and the run steps' programs that still run; returns true if it had to.
     bool stopWizard();
+
+    // Deletes the registry values the steps set; says what it did in notes, false on failure.
+    bool deleteRegistryValues(std::vector<std::wstring>& notes);
 
     // Undoes what the run did to the spooler (PrinterSteps::restore).
     bool restoreSpooler(std::vector<std::wstring>& notes) { return printerSteps_.restore(notes); }
@@ -359,13 +479,18 @@ private:
     bool waitExit(std::wstring& detail, std::wstring& error);
     bool spoolerSnapshot(std::wstring& detail, std::wstring& error);
     bool spoolerUnchanged(std::wstring& error);
+    bool runQuietly(const Step& step, std::wstring& detail, std::wstring& error);
+    bool checkExitCode(const Step& step, std::wstring& detail, std::wstring& error);
+    bool setRegistryDword(const Step& step, std::wstring& error);
+    bool deletePackageFile(const Step& step, std::wstring& detail, std::wstring& error);
+    bool checkLog(const Step& step, std::wstring& error);
 
     bool wizardRunning() const {
-        return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+        return wizard_.process && WaitForSingleObject(wizard_.process, 0) == WAIT_TIMEOUT;
     }
     DWORD wizardExitCode() const {
         DWORD code = 0;
-        GetExitCodeProcess(process_, &code);
+        GetExitCodeProcess(wizard_.process, &code);
         return code;
     }
 
@@ -403,9 +528,11 @@ private:
 
     std::wstring wizardExe_;
     std::wstring screenshotDir_;
-    HANDLE job_ = nullptr;
-    HANDLE process_ = nullptr;
-    DWORD processId_ = 0;
+    std::wstring packageFolder_; // the wizard's own folder
+    WizardProcess wizard_;       // of start and launch
+    std::list<QuietRun> runs_;   // a list, so the watchers' runs stay where they are
+    // What reg-dword steps set: key and value name, deleted at the end.
+    std::vector<std::pair<std::wstring, std::wstring>> registryValues_;
     HWND sheet_ = nullptr;
     bool haveSnapshot_ = false;
     SpoolerState snapshot_;
@@ -465,6 +592,16 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
     case StepKind::Sleep:
         Sleep(static_cast<DWORD>(step.milliseconds));
         return true;
+    case StepKind::RegDword:
+        return setRegistryDword(step, error);
+    case StepKind::Run:
+        return runQuietly(step, detail, error);
+    case StepKind::ExitCode:
+        return checkExitCode(step, detail, error);
+    case StepKind::RemoveFile:
+        return deletePackageFile(step, detail, error);
+    case StepKind::Log:
+        return checkLog(step, error);
     case StepKind::AddPrinter:
     case StepKind::RemovePrinter:
     case StepKind::Printer:
@@ -482,24 +619,17 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
 }
 
 bool Driver::stopWizard() {
-    bool killed = false;
-    if (wizardRunning()) {
-        // The job also takes down anything the wizard started.
-        if (!(job_ && TerminateJobObject(job_, kKilledExitCode))) {
-            TerminateProcess(process_, kKilledExitCode);
-        }
-        WaitForSingleObject(process_, kProcessTimeoutMs);
-        killed = true;
-    }
-    if (process_) {
-        CloseHandle(process_);
-        process_ = nullptr;
-    }
-    if (job_) {
-        CloseHandle(job_);
-        job_ = nullptr;
-    }
+    bool killed = killProcess(wizard_);
+    releaseProcess(wizard_);
     sheet_ = nullptr;
+    for (QuietRun& run : runs_) {
+        killed = killProcess(run.wizard) || killed;
+        // Only once the process is gone: the watcher uses its handle until then.
+        WaitForSingleObject(run.watcher, kProcessTimeoutMs);
+        CloseHandle(run.watcher);
+        releaseProcess(run.wizard);
+    }
+    runs_.clear();
     return killed;
 }
 
@@ -508,45 +638,15 @@ bool Driver::launch(std::wstring& error) {
         error = L"the wizard is still running";
         return false;
     }
-    stopWizard(); // lets go of an earlier run that has ended
+    releaseProcess(wizard_); // lets go of an earlier run that has ended
+    sheet_ = nullptr;
     // The wizard runs in the screenshot folder, not its own, so it has to find
     // its package files from its own path.
     if (!createDirectories(screenshotDir_)) {
         error = errorText(L"creating the screenshot folder");
         return false;
     }
-
-    // A job that kills its processes when closed: nothing the wizard starts can
-    // outlive the driver. If jobs don't work, we still kill the wizard itself.
-    job_ = CreateJobObjectW(nullptr, nullptr);
-    if (job_) {
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        if (!SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits,
-                                     sizeof(limits))) {
-            CloseHandle(job_);
-            job_ = nullptr;
-        }
-    }
-
-    std::wstring commandLine = L"\"" + wizardExe_ + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(wizardExe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED, nullptr, screenshotDir_.c_str(), &startup, &info)) {
-        error = errorText(L"CreateProcessW") + L" for " + wizardExe_;
-        return false;
-    }
-    if (job_ && !AssignProcessToJobObject(job_, info.hProcess)) {
-        CloseHandle(job_);
-        job_ = nullptr;
-    }
-    ResumeThread(info.hThread);
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    processId_ = info.dwProcessId;
-    return true;
+    return startProcess(wizardExe_, L"", screenshotDir_, wizard_, error);
 }
 
 bool Driver::start(std::wstring& detail, std::wstring& error) {
@@ -559,16 +659,16 @@ bool Driver::start(std::wstring& detail, std::wstring& error) {
         return sheet_ != nullptr;
     });
     if (result != WaitResult::Done) {
-        error = waitFailure(result, kWindowTimeoutMs, describeWindows(processId_));
+        error = waitFailure(result, kWindowTimeoutMs, describeWindows(wizard_.id));
         return false;
     }
-    detail = L"process " + std::to_wstring(processId_) + L", sheet after " +
+    detail = L"process " + std::to_wstring(wizard_.id) + L", sheet after " +
              std::to_wstring(GetTickCount64() - started) + L" ms";
     return true;
 }
 
 HWND Driver::findSheet() const {
-    for (HWND window : processWindows(processId_)) {
+    for (HWND window : processWindows(wizard_.id)) {
         if (isVisibleDialog(window) && !GetWindow(window, GW_OWNER)) {
             return window;
         }
@@ -577,7 +677,7 @@ HWND Driver::findSheet() const {
 }
 
 HWND Driver::findMessageBox() const {
-    for (HWND window : processWindows(processId_)) {
+    for (HWND window : processWindows(wizard_.id)) {
         if (window != sheet_ && isVisibleDialog(window) && GetWindow(window, GW_OWNER) == sheet_) {
             return window;
         }
@@ -586,7 +686,7 @@ HWND Driver::findMessageBox() const {
 }
 
 bool Driver::needSheet(std::wstring& error) const {
-    if (!process_) {
+    if (!wizard_.process) {
         error = L"the wizard is not running: no 'start' step before this one";
         return false;
     }
@@ -595,7 +695,7 @@ bool Driver::needSheet(std::wstring& error) const {
         return false;
     }
     if (!IsWindow(sheet_)) {
-        error = L"the wizard's window is gone; " + describeWindows(processId_);
+        error = L"the wizard's window is gone; " + describeWindows(wizard_.id);
         return false;
     }
     return true;
@@ -610,7 +710,7 @@ HWND Driver::currentPage() const {
 }
 
 void Driver::settle() const {
-    WaitForInputIdle(process_, kSettleTimeoutMs);
+    WaitForInputIdle(wizard_.process, kSettleTimeoutMs);
     Sleep(kSettleDelayMs);
 }
 
@@ -735,7 +835,7 @@ bool Driver::close(const Step& step, std::wstring& detail, std::wstring& error) 
     }
     // As with press: a user cannot close a sheet that a message box has disabled.
     if (!IsWindowEnabled(sheet_)) {
-        error = L"cannot close it: the sheet is disabled; " + describeWindows(processId_);
+        error = L"cannot close it: the sheet is disabled; " + describeWindows(wizard_.id);
         return false;
     }
     // Posted, never sent, and only asked: the wizard may ask back with a message box.
@@ -773,7 +873,7 @@ bool Driver::close(const Step& step, std::wstring& detail, std::wstring& error) 
 }
 
 HWND Driver::findOtherDialog() const {
-    for (HWND window : processWindows(processId_)) {
+    for (HWND window : processWindows(wizard_.id)) {
         if (window != sheet_ && isVisibleDialog(window)) {
             return window;
         }
@@ -782,7 +882,7 @@ HWND Driver::findOtherDialog() const {
 }
 
 bool Driver::noMessageBox(const Step& step, std::wstring& detail, std::wstring& error) {
-    if (!process_ || !wizardRunning()) {
+    if (!wizard_.process || !wizardRunning()) {
         error = L"the wizard is not running";
         return false;
     }
@@ -1004,14 +1104,14 @@ bool Driver::handleMessageBox(const Step& step, std::wstring& error) {
     });
     if (result != WaitResult::Done) {
         error = L"no message box: " +
-                waitFailure(result, kWindowTimeoutMs, describeWindows(processId_));
+                waitFailure(result, kWindowTimeoutMs, describeWindows(wizard_.id));
         return false;
     }
 
     std::wstring caption;
     std::wstring text;
     if (!readMessageBox(box, caption, text)) {
-        error = L"cannot read the message box; " + describeWindows(processId_);
+        error = L"cannot read the message box; " + describeWindows(wizard_.id);
         return false;
     }
     if (caption != step.name) {
@@ -1105,13 +1205,13 @@ bool Driver::checkBanner(std::wstring& detail, std::wstring& error) {
 }
 
 bool Driver::waitExit(std::wstring& detail, std::wstring& error) {
-    if (!process_) {
+    if (!wizard_.process) {
         error = L"the wizard was never started";
         return false;
     }
-    if (WaitForSingleObject(process_, kProcessTimeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(wizard_.process, kProcessTimeoutMs) != WAIT_OBJECT_0) {
         error = L"the wizard is still running after " + seconds(kProcessTimeoutMs) + L"; " +
-                describeWindows(processId_);
+                describeWindows(wizard_.id);
         return false;
     }
     detail = L"exit code " + std::to_wstring(wizardExitCode());
@@ -1139,6 +1239,119 @@ bool Driver::spoolerUnchanged(std::wstring& error) {
     }
     error = describeSpoolerChanges(snapshot_, now);
     return error.empty();
+}
+
+bool Driver::runQuietly(const Step& step, std::wstring& detail, std::wstring& error) {
+    QuietRun& run = runs_.emplace_back();
+    if (!startProcess(wizardExe_, step.text, packageFolder_, run.wizard, error)) {
+        runs_.pop_back();
+        return false;
+    }
+    run.watcher = CreateThread(nullptr, 0, watchWindows, &run, 0, nullptr);
+    if (!run.watcher) {
+        error = errorText(L"CreateThread");
+        killProcess(run.wizard);
+        releaseProcess(run.wizard);
+        runs_.pop_back();
+        return false;
+    }
+    detail = L"process " + std::to_wstring(run.wizard.id);
+    return true;
+}
+
+bool Driver::checkExitCode(const Step& step, std::wstring& detail, std::wstring& error) {
+    const auto run =
+        std::find_if(runs_.rbegin(), runs_.rend(), [](const QuietRun& r) { return !r.waitedFor; });
+    if (run == runs_.rend()) {
+        error = L"no 'run' step left to wait for";
+        return false;
+    }
+    run->waitedFor = true;
+    const std::wstring which = L"process " + std::to_wstring(run->wizard.id);
+    // The watcher ends with the process, or at once when it sees a window.
+    if (WaitForSingleObject(run->watcher, kRunTimeoutMs) != WAIT_OBJECT_0) {
+        error = which + L" is still running after " + seconds(kRunTimeoutMs) + L"; " +
+                describeWindows(run->wizard.id);
+        return false;
+    }
+    if (!run->firstWindow.empty()) {
+        error = which + L" showed a window: " + run->firstWindow;
+        return false;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(run->wizard.process, &code);
+    detail = which + L" exited with code " + std::to_wstring(code);
+    if (code != static_cast<DWORD>(step.number)) {
+        error = detail + L", expected " + std::to_wstring(step.number);
+        return false;
+    }
+    return true;
+}
+
+bool Driver::setRegistryDword(const Step& step, std::wstring& error) {
+    HKEY key = nullptr;
+    LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, step.name.c_str(), 0, nullptr, 0,
+                                     KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) {
+        const DWORD value = static_cast<DWORD>(step.number);
+        status = RegSetValueExW(key, step.text.c_str(), 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&value), sizeof(value));
+        RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS) {
+        error = errorText(L"setting the value", static_cast<DWORD>(status));
+        return false;
+    }
+    const std::pair<std::wstring, std::wstring> set(step.name, step.text);
+    if (std::find(registryValues_.begin(), registryValues_.end(), set) == registryValues_.end()) {
+        registryValues_.push_back(set);
+    }
+    return true;
+}
+
+bool Driver::deleteRegistryValues(std::vector<std::wstring>& notes) {
+    notes.clear();
+    bool ok = true;
+    for (const auto& [keyName, valueName] : registryValues_) {
+        HKEY key = nullptr;
+        LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0,
+                                       KEY_SET_VALUE | KEY_WOW64_64KEY, &key);
+        if (status == ERROR_SUCCESS) {
+            status = RegDeleteValueW(key, valueName.c_str());
+            RegCloseKey(key);
+        }
+        const std::wstring what = L"delete HKLM\\" + keyName + L" value " + quoted(valueName);
+        notes.push_back(status == ERROR_SUCCESS
+                            ? what
+                            : L"could not " + what + L" (error " + std::to_wstring(status) + L")");
+        ok = ok && status == ERROR_SUCCESS;
+    }
+    registryValues_.clear();
+    return ok;
+}
+
+bool Driver::deletePackageFile(const Step& step, std::wstring& detail, std::wstring& error) {
+    const std::wstring path = packageFolder_ + L"\\" + step.name;
+    if (DeleteFileW(path.c_str())) {
+        detail = L"deleted " + path;
+        return true;
+    }
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+        detail = L"there was no " + path;
+        return true;
+    }
+    error = errorText(L"DeleteFileW") + L" for " + path;
+    return false;
+}
+
+bool Driver::checkLog(const Step& step, std::wstring& error) {
+    const std::wstring path = packageFolder_ + L"\\" + step.name;
+    std::string bytes;
+    if (!readFileBytes(path, bytes, error) || !checkSetupLog(bytes, step.items, error)) {
+        error = path + L": " + error;
+        return false;
+    }
+    return true;
 }
 
 int runDriver(int argc, wchar_t** argv) {
@@ -1190,11 +1403,14 @@ int runDriver(int argc, wchar_t** argv) {
     }
     std::vector<std::wstring> notes;
     const bool restored = driver.restoreSpooler(notes);
+    std::vector<std::wstring> registryNotes;
+    const bool registryRestored = driver.deleteRegistryValues(registryNotes);
+    notes.insert(notes.end(), registryNotes.begin(), registryNotes.end());
     for (const std::wstring& note : notes) {
         printLine(L"cleanup: " + note);
     }
-    if (!restored) {
-        printLine(L"FAILED: the spooler is not as the run found it");
+    if (!restored || !registryRestored) {
+        printLine(L"FAILED: the spooler or the registry is not as the run found it");
         return kExitFailed;
     }
 

@@ -306,6 +306,8 @@ TEST(StandInCommand, ParsesTheSwitchesOfWindowsPrintUi) {
     const ParseCase cases[] = {
         {L"/if /n \"A b\" /f \"C:\\x y\\a.inf\" /r \"LPT1:\" /m \"M 1\" ", nullptr,
          Action::InstallPrinter, L"A b", L"C:\\x y\\a.inf", L"LPT1:", L"M 1", false},
+        {L"/if /q /n \"A\" /f \"a.inf\" /r \"LPT2:\" /m \"M\" ", nullptr, Action::InstallPrinter,
+         L"A", L"a.inf", L"LPT2:", L"M", true},
         {L"/y /q /n \"卓澜 A\"", nullptr, Action::SetDefault, L"卓澜 A", L"", L"", L"", true},
         {L"/q /k /n P", nullptr, Action::TestPage, L"P", L"", L"", L"", true},
         {L"/n\"P q\" /k", nullptr, Action::TestPage, L"P q", L"", L"", L"", false},
