@@ -18,19 +18,22 @@ std::size_t SkipBlanks(const WString& line, std::size_t next) {
     return next;
 }
 
-// The program's name, from `next` on: its quotes only open and close quoting, and backslashes
-// are part of the path, since a folder's path may well end in one just before a quote.
+// The program's name, from `next` on, as Windows reads it: a quoted name ends at the next
+// quote, whatever follows it, and an unquoted one at the first blank or tab; backslashes are
+// part of the path, since a folder's path may well end in one just before a quote.
 WString ReadProgramName(const WString& line, std::size_t& next) {
-    WString name;
-    bool quoted = false;
-    for (; next < line.size() && (quoted || !IsBlank(line[next])); ++next) {
-        if (line[next] == kQuote) {
-            quoted = !quoted;
-        } else {
-            name.push_back(line[next]);
-        }
+    if (line[next] == kQuote) {
+        const std::size_t close = line.find(kQuote, next + 1);
+        const std::size_t end = close == WString::npos ? line.size() : close;
+        const WString name = line.substr(next + 1, end - next - 1);
+        next = end == line.size() ? end : end + 1;
+        return name;
     }
-    return name;
+    const std::size_t start = next;
+    while (next < line.size() && !IsBlank(line[next])) {
+        ++next;
+    }
+    return line.substr(start, next - start);
 }
 
 // One argument after the program's name, from `next` on.

@@ -7,8 +7,8 @@
 #include "platform/Text.h"
 
 // Splits a command line into its arguments by the rules of CommandLineToArgvW: the first
-// argument (the program's own name) ends at the first blank or tab outside double quotes and
-// its quotes are dropped, with no backslash rules; after it, arguments are separated by blanks
+// argument (the program's own name) ends at the quote that closes it when it starts with one,
+// else at the first blank or tab, with no backslash rules; after it, arguments are separated by blanks
 // and tabs outside double quotes, 2n backslashes before a quote give n backslashes and the
 // quote opens or closes quoting, 2n+1 give n and a literal quote, backslashes elsewhere stand
 // as they are, and "" inside quotes gives one literal quote. An empty command line gives no

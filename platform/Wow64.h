@@ -31,6 +31,3 @@ ProcessMachines QueryProcessMachines();
 
 // The machine this program was built for: kMachineAmd64 or kMachineI386.
 MachineType ProgramMachine();
-
-// True for a 32-bit program on 64-bit Windows (IsWow64Process).
-bool RunsUnderWow64();

@@ -259,10 +259,6 @@ bool GetModulePath(WChar* buffer, std::size_t capacity) {
     return CopyText(buffer, capacity, path.c_str());
 }
 
-bool RunsUnderWow64() {
-    return sim::Machine::Get().wow64;
-}
-
 ProcessMachines QueryProcessMachines() {
     const sim::Machine& machine = sim::Machine::Get();
     ProcessMachines machines;

@@ -11,6 +11,12 @@ const char kIsWow64Process2[] = "IsWow64Process2";
 
 // Windows 10 1709 brought it, so older SDK headers, MinGW's among them, may not declare it.
 using IsWow64Process2Function = BOOL WINAPI(HANDLE, USHORT*, USHORT*);
+
+bool RunsUnderWow64() {
+    auto* isWow64Process = KernelFunction<decltype(IsWow64Process)>(kIsWow64Process);
+    BOOL wow64 = FALSE;
+    return isWow64Process != nullptr && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
 } // namespace
 
 ProcessMachines QueryProcessMachines() {
@@ -36,10 +42,4 @@ MachineType ProgramMachine() {
 #else
 #error "The setup program is built for x64 or x86 only"
 #endif
-}
-
-bool RunsUnderWow64() {
-    auto* isWow64Process = KernelFunction<decltype(IsWow64Process)>(kIsWow64Process);
-    BOOL wow64 = FALSE;
-    return isWow64Process != nullptr && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }

@@ -17,6 +17,7 @@ const SplitCase kSplitCases[] = {
     {WTEXT(R"("C:\Program Files\V\VeltraSetup.exe" /q)"),
      {WTEXT(R"(C:\Program Files\V\VeltraSetup.exe)"), WTEXT("/q")}},
     {WTEXT(R"("C:\Setup\" /q)"), {WTEXT(R"(C:\Setup\)"), WTEXT("/q")}},
+    {WTEXT(R"("C:\a b"/q)"), {WTEXT(R"(C:\a b)"), WTEXT("/q")}},
     {WTEXT("p\ta \t b\t"), {WTEXT("p"), WTEXT("a"), WTEXT("b")}},
     {WTEXT(R"(p "a b" "" c"d e"f)"), {WTEXT("p"), WTEXT("a b"), WTEXT(""), WTEXT("cd ef")}},
     {WTEXT(R"(p "a""b c "0 1""" 2)"),

@@ -6,6 +6,7 @@
 #include "app/SetupRun.h"
 #include "installer/DriverInstaller.h"
 #include "platform/sim/SimDevices.h"
+#include "platform/sim/SimPrintUI.h"
 #include "platform/sim/SimSpooler.h"
 #include "tests/host/TestSupport.h"
 
@@ -84,6 +85,14 @@ TEST_F(UnattendedRun, EachExitCodeLeavesTheSpoolerAsItSaysAndShowsNothing) {
          },
          kExitFailed, "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ",
          "start:install check:failed end:failed "},
+        {"rundll32 cannot be started: told by the exit code alone", kInstall,
+         [oldPrinter] {
+             oldPrinter();
+             sim::PrintUI::Get().RemoveRundll32();
+         },
+         kExitFailed, "default: ",
+         "start:install check:ok remove:ok remove:ok delete-driver:ok rescan:ok install:failed "
+         "end:failed "},
         {"a model without a driver", WTEXT("/s /model \"Veltra KX-90 经济型\""), oldPrinter,
          kExitFailed, "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ", ""},
         {"an unlisted port", kInstall + WTEXT("/port LPT9:"), oldPrinter, kExitWrongCommandLine,
