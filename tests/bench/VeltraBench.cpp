@@ -13,7 +13,9 @@
 //   VeltraBench.exe quiet <runs> <wizard.exe>
 //       From CreateProcessW to the exit of a quiet installation on LPT1:, against what the
 //       same run's log says its install and default-printer steps took (the print UI
-//       processes and the 500 ms pause): the rest is the program's own.
+//       processes and the 500 ms pause) and against the bare start and exit of the same
+//       program (/quiet /?, which does nothing), timed in the same run: the rest is the
+//       program's own.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -308,6 +310,26 @@ double DesignedWaits(const std::wstring& log) {
     return found == 2 ? waits : -1;
 }
 
+// Milliseconds from CreateProcessW to the exit of the program with these arguments; negative
+// when it could not be run or did not end with exit code 0.
+double QuietRun(const std::wstring& wizard, const std::wstring& arguments) {
+    Process process;
+    const double start = Now();
+    DWORD exitCode = 1;
+    const bool ran = process.Start(wizard, arguments) &&
+                     WaitForSingleObject(process.info.hProcess, kTimeoutMs) == WAIT_OBJECT_0 &&
+                     GetExitCodeProcess(process.info.hProcess, &exitCode) && exitCode == 0;
+    const double elapsed = Now() - start;
+    process.End();
+    return ran ? elapsed : -1;
+}
+
+void PrintSpread(const char* what, const std::vector<double>& values) {
+    std::printf("%s %.1f ms (median of %zu, %.1f to %.1f)", what, Median(values), values.size(),
+                *std::min_element(values.begin(), values.end()),
+                *std::max_element(values.begin(), values.end()));
+}
+
 int RunQuiet(int runs, const std::wstring& wizard) {
     std::wstring error;
     if (!CleanUp(error) || !standin::writeSettings({}, error)) {
@@ -315,38 +337,34 @@ int RunQuiet(int runs, const std::wstring& wizard) {
         return 1;
     }
     const std::wstring log = FolderOf(wizard) + L"bench-quiet.log";
-    const std::wstring arguments =
+    const std::wstring install =
         std::wstring(L"/quiet /model \"Veltra KX 500\" /port ") + kPort + L" /log \"" + log + L"\"";
+    const std::wstring nothing = L"/quiet /?";
     std::vector<double> totals;
+    std::vector<double> bares;
     std::vector<double> rests;
     for (int i = -kWarmUpRuns; i < runs; ++i) {
         DeleteFileW(log.c_str());
-        Process process;
-        const double start = Now();
-        DWORD exitCode = 1;
-        const bool ran = process.Start(wizard, arguments) &&
-                         WaitForSingleObject(process.info.hProcess, kTimeoutMs) == WAIT_OBJECT_0 &&
-                         GetExitCodeProcess(process.info.hProcess, &exitCode) && exitCode == 0;
-        const double total = Now() - start;
-        process.End();
+        const double bare = QuietRun(wizard, nothing);
+        const double total = QuietRun(wizard, install);
         const double waits = DesignedWaits(log);
-        if (!ran || waits < 0 || !CleanUp(error)) {
-            std::printf("quiet: run %d failed (exit code %lu)\n", i, exitCode);
+        if (bare < 0 || total < 0 || waits < 0 || !CleanUp(error)) {
+            std::printf("quiet: run %d failed\n", i);
             return 1;
         }
         if (i >= 0) {
             totals.push_back(total);
-            rests.push_back(total - waits);
+            bares.push_back(bare);
+            rests.push_back(total - waits - bare);
         }
     }
     DeleteFileW(log.c_str());
-    std::printf("quiet: %.1f ms from start to exit (median of %d, %.1f to %.1f); the rest, beyond "
-                "the install and default-printer steps' own time in the same run's log: %.1f ms "
-                "(%.1f to %.1f)\n",
-                Median(totals), runs, *std::min_element(totals.begin(), totals.end()),
-                *std::max_element(totals.begin(), totals.end()), Median(rests),
-                *std::min_element(rests.begin(), rests.end()),
-                *std::max_element(rests.begin(), rests.end()));
+    PrintSpread("quiet: start to exit", totals);
+    PrintSpread("; bare start and exit (/quiet /?)", bares);
+    PrintSpread("; the rest, beyond those and the install and default-printer steps' own time in "
+                "the same run's log:",
+                rests);
+    std::printf("\n");
     return 0;
 }
 
