@@ -254,10 +254,19 @@ double Command(const std::wstring& parameters) {
     return Now() - start;
 }
 
-int RunFinish(int runs, const std::wstring& wizard) {
+// No printer of the driver left, and the print UI stand-in told to do as Windows' would.
+bool SetUpSpooler(const char* benchmark) {
     std::wstring error;
     if (!CleanUp(error) || !standin::writeSettings({}, error)) {
-        std::printf("finish: the spooler or the stand-in cannot be set up\n");
+        std::printf("%s: the spooler or the stand-in cannot be set up\n", benchmark);
+        return false;
+    }
+    return true;
+}
+
+int RunFinish(int runs, const std::wstring& wizard) {
+    std::wstring error;
+    if (!SetUpSpooler("finish")) {
         return 1;
     }
     const std::wstring inf = FolderOf(wizard) + L"PrinterDriver\\OEMPRINTCOMP.INF";
@@ -332,8 +341,7 @@ void PrintSpread(const char* what, const std::vector<double>& values) {
 
 int RunQuiet(int runs, const std::wstring& wizard) {
     std::wstring error;
-    if (!CleanUp(error) || !standin::writeSettings({}, error)) {
-        std::printf("quiet: the spooler or the stand-in cannot be set up\n");
+    if (!SetUpSpooler("quiet")) {
         return 1;
     }
     const std::wstring log = FolderOf(wizard) + L"bench-quiet.log";
