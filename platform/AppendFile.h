@@ -16,7 +16,8 @@ public:
     CAppendFile& operator=(const CAppendFile&) = delete;
 
     // Opens `path` (a relative one from the current folder), creating the file when it is
-    // missing. False when it can be neither opened nor created.
+    // missing. False when it can be neither opened nor created, and when it is a link to
+    // another file (a symbolic link, or one of several hard links).
     bool Open(const WChar* path);
     // Whether Open made the file, rather than finding it.
     bool Created() const { return m_bCreated; }
