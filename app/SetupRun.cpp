@@ -83,6 +83,10 @@ private:
     // What the model and port name, from the lists the wizard would show. False when the
     // command line names one that is not listed.
     bool ResolveChoices();
+    // The usage, and the exit code of a wrong command line.
+    int WrongCommandLine() const;
+    // The log's first line, and from now on a line for every step.
+    void BeginSteps(const char* mode);
     // Ends the run: the log's last line, and the exit code (the wizard's is always 0).
     int End(int exitCode);
     int Install();
@@ -104,6 +108,18 @@ void CSetupRun::Tell(const WChar* text, const WChar* caption, unsigned style) co
     }
 }
 
+int CSetupRun::WrongCommandLine() const {
+    Tell(kUsageText, kErrorCaption, MbOk | MbIconError);
+    return kExitWrongCommandLine;
+}
+
+void CSetupRun::BeginSteps(const char* mode) {
+    if (m_bLogging) {
+        m_log.Start(mode);
+        theInstaller.SetStepListener(&m_log);
+    }
+}
+
 int CSetupRun::Run() {
     std::vector<WString> arguments = SplitCommandLine(ProgramCommandLine());
     if (!arguments.empty()) {
@@ -117,17 +133,14 @@ int CSetupRun::Run() {
         Tell(kUsageText, kWizardCaption, MbOk | MbIconInformation);
         return kExitSucceeded;
     case ArgumentsVerdict::Wrong:
-        Tell(kUsageText, kErrorCaption, MbOk | MbIconError);
-        return kExitWrongCommandLine;
+        return WrongCommandLine();
     }
     if (!ResolveChoices()) {
-        Tell(kUsageText, kErrorCaption, MbOk | MbIconError);
-        return kExitWrongCommandLine;
+        return WrongCommandLine();
     }
     if (m_args.hasLog) {
         if (!m_log.Open(m_args.logPath.c_str())) {
-            Tell(kUsageText, kErrorCaption, MbOk | MbIconError);
-            return kExitWrongCommandLine;
+            return WrongCommandLine();
         }
         m_bLogging = true;
     }
@@ -150,10 +163,7 @@ int CSetupRun::Run() {
     if (m_args.quiet) {
         return Install();
     }
-    if (m_bLogging) {
-        m_log.Start(kWizardMode);
-        theInstaller.SetStepListener(&m_log);
-    }
+    BeginSteps(kWizardMode);
     m_runWizard();
     theInstaller.SetStepListener(nullptr);
     return End(kExitSucceeded);
@@ -198,10 +208,7 @@ int CSetupRun::End(int exitCode) {
 }
 
 int CSetupRun::Install() {
-    if (m_bLogging) {
-        m_log.Start(kInstallMode);
-        theInstaller.SetStepListener(&m_log);
-    }
+    BeginSteps(kInstallMode);
     theInstaller.SetQuietFlag(1);
     theInstaller.SetDriverName(m_strDriver.c_str());
     theInstaller.SetPortName(m_strPort.c_str());
@@ -216,10 +223,7 @@ int CSetupRun::Install() {
 }
 
 int CSetupRun::Uninstall() {
-    if (m_bLogging) {
-        m_log.Start(kUninstallMode);
-        theInstaller.SetStepListener(&m_log);
-    }
+    BeginSteps(kUninstallMode);
     theInstaller.SetQuietFlag(m_args.quiet ? 1 : 0);
     theInstaller.SetDriverName(m_strDriver.c_str());
     const bool removed = m_bPackageReadable && CSetupSequence(theInstaller).Uninstall();
