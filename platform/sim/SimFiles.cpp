@@ -22,20 +22,16 @@ constexpr WChar kBackslash = WTEXT('\\');
 constexpr WChar kDriveColon = WTEXT(':');
 constexpr std::size_t kDriveLength = 2; // "C:"
 
-// The full path Windows makes of `path`: "C:\..." and "\\server\..." as they are, "\..." from
-// the current drive's root, anything else from the current folder.
+// The full path Windows makes of `path`: "C:\..." and "\\server\..." as they are, anything
+// else from the current folder.
 WString FullPath(const WString& path) {
     const WString& current = Machine::Get().currentDirectory;
-    const bool rooted = !path.empty() && path[0] == kBackslash;
     if ((path.size() > kDriveLength && path[1] == kDriveColon &&
          path[kDriveLength] == kBackslash) ||
-        (rooted && path.size() > 1 && path[1] == kBackslash)) {
+        path.rfind(WString(2, kBackslash), 0) == 0) {
         return path;
     }
-    if (rooted) {
-        return current.substr(0, kDriveLength) + path;
-    }
-    return current.back() == kBackslash ? current + path : current + kBackslash + path;
+    return current + kBackslash + path;
 }
 } // namespace
 } // namespace sim

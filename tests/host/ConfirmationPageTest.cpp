@@ -171,25 +171,6 @@ TEST_F(ConfirmationPage, AReinstallationRemovesThePrinterItsCopiesAndTheDriverBu
     ExpectNothingLeft();
 }
 
-TEST_F(ConfirmationPage, APackageWithoutTheDriverFailsBeforeAnythingIsRemoved) {
-    Spooler& spooler = Spooler::Get();
-    spooler.AddDriver(kKx500);
-    ASSERT_TRUE(spooler.AddPrinter(kKx500, WTEXT("COM1:"), kKx500));
-    Machine().WriteFile(theInstaller.GetDriverInf(),
-                        "[Veltra.NTamd64]\r\n  \"VELTRA KX-680\" = KX680.GPD,USBPRINT\\A\r\n");
-    WalkToConfirmation("Veltra KX 500", "LPT2:");
-
-    Finish();
-
-    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"", kFailed}));
-    EXPECT_EQ(Boxes(), (std::vector<Outcome>{kFailureBox}));
-    ExpectButtonsEnabled(true);
-    EXPECT_EQ(U8(spooler.FindPrinter(kKx500)->port), "COM1:") << "the old printer stays";
-    EXPECT_TRUE(spooler.HasDriver(kKx500)) << "and so does its driver";
-    EXPECT_TRUE(Commands().empty());
-    ExpectNothingLeft();
-}
-
 TEST_F(ConfirmationPage, ACataloguedUsbPrinterTakesThePlugAndPlayRoute) {
     sim::UsbPrinter printer;
     printer.devicePath =
@@ -229,14 +210,24 @@ TEST_F(ConfirmationPage, ACataloguedUsbPrinterTakesThePlugAndPlayRoute) {
 TEST_F(ConfirmationPage, AFailureLeavesThePageForBackAndASecondFinish) {
     Spooler::Get().AddDriver(kKx500);
     ASSERT_TRUE(Spooler::Get().AddPrinter(kKx500 + WTEXT(" (Copy 1)"), WTEXT("COM1:"), kKx500));
-    PrintUI::Get().SetOutcome(sim::CommandOutcome::DoesNothing);
+    // First a package whose INF does not name the driver: it fails before anything is removed.
+    std::string inf;
+    ASSERT_TRUE(Machine().ReadFile(theInstaller.GetDriverInf(), inf));
+    Machine().WriteFile(theInstaller.GetDriverInf(), "  \"VELTRA KX-680\" = KX680.GPD\r\n");
     WalkToConfirmation("Veltra KX 500", "LPT1:");
+    Finish();
+    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"", kFailed}));
+    EXPECT_TRUE(Commands().empty());
+    EXPECT_TRUE(Spooler::Get().FindPrinter(kKx500 + WTEXT(" (Copy 1)"))) << "the old copy stays";
+    EXPECT_TRUE(Spooler::Get().HasDriver(kKx500)) << "and so does its driver";
+    Machine().WriteFile(theInstaller.GetDriverInf(), inf);
+    PrintUI::Get().SetOutcome(sim::CommandOutcome::DoesNothing);
 
     Finish();
 
     EXPECT_TRUE(Wizard().IsOpen());
-    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"", kInstalling, kFailed}));
-    EXPECT_EQ(Boxes(), (std::vector<Outcome>{kFailureBox}));
+    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"", kFailed, kInstalling, kFailed}));
+    EXPECT_EQ(Boxes(), (std::vector<Outcome>{kFailureBox, kFailureBox}));
     ExpectButtonsEnabled(true);
     EXPECT_EQ(Commands(), (std::vector<std::string>{"/if"})) << "no default for a failure";
     EXPECT_EQ(Machine().openEvents.load(), 0);
@@ -249,7 +240,7 @@ TEST_F(ConfirmationPage, AFailureLeavesThePageForBackAndASecondFinish) {
     EXPECT_EQ(U8(Wizard().Text(IDC_STEP5_STATUS)), "") << "cleared on return";
     Finish();
 
-    EXPECT_EQ(Boxes(), (std::vector<Outcome>{kFailureBox, kSuccessBox}));
+    EXPECT_EQ(Boxes(), (std::vector<Outcome>{kFailureBox, kFailureBox, kSuccessBox}));
     EXPECT_FALSE(Wizard().IsOpen());
     EXPECT_EQ(U8(Spooler::Get().FindPrinter(kKx500)->port), "LPT2:");
     ExpectNothingLeft();
