@@ -174,7 +174,7 @@ bool CSetupRun::ResolveChoices() {
         return true;
     }
     // A package that cannot be read is no fault of the command line: the run fails later.
-    m_bPackageReadable = theInstaller.HasPackagePaths() && theInstaller.CanReadCatalogue();
+    m_bPackageReadable = theInstaller.CanReadCatalogue();
     if (!m_bPackageReadable) {
         return true;
     }

@@ -106,6 +106,8 @@ public:
     // Driver and model matching. PackageHasDriver: 1 when the package's driver INF can be
     // read and has a model line for this driver, as the print UI will look for it.
     int PackageHasDriver(const WChar* driverName);
+    // The driver name in double quotes, as the INF's model lines begin with it.
+    static WString QuotedModel(const WChar* driverName);
     int FindModelSeries(WString& series, const WString& model) const;
     int FindUsbHardwareId(const WChar* infPath, const WChar* quotedModel, std::size_t length,
                           unsigned char* buffer, std::size_t capacity) const;

@@ -17,6 +17,7 @@ const char kFieldSeparator = ',';
 const char kUsbMark[] = "USB";
 const char kBlanks[] = " \t";
 const WChar kQuote[] = WTEXT("\"");
+const char kModelQuote = '"';
 
 void ReplaceAll(WString& text, const WString& from, const WString& to) {
     for (std::size_t at = text.find(from); at != WString::npos;
@@ -97,19 +98,24 @@ int CDriverInstaller::FindUsbHardwareId(const WChar* infPath, const WChar* quote
     return 0;
 }
 
+WString CDriverInstaller::QuotedModel(const WChar* driverName) {
+    return kQuote + WString(driverName) + kQuote;
+}
+
 int CDriverInstaller::PackageHasDriver(const WChar* driverName) {
     BuildDriverInfPath();
     // A model line starts with the model in double quotes; the print UI finds the model
     // without regard to letter case ("VELTRA KX-500" serves "Veltra KX-500").
-    const WString quoted = kQuote + WString(driverName) + kQuote;
+    const WString quoted = QuotedModel(driverName);
     CLineReader inf;
     if (!inf.Open(m_szDriverInf)) {
         return 0;
     }
     std::string_view line;
     while (inf.ReadLine(line)) {
+        // Only a line that starts with a quote is worth widening.
         const std::size_t start = line.find_first_not_of(kBlanks);
-        if (start == std::string_view::npos) {
+        if (start == std::string_view::npos || line[start] != kModelQuote) {
             continue;
         }
         const WString text = WidenWithThreadCodePage(line.substr(start));

@@ -7,13 +7,9 @@
 #include "platform/CodePage.h"
 #include "platform/DeviceManager.h"
 
-namespace {
-const WChar kQuote[] = WTEXT("\"");
-}
-
 int CDriverInstaller::UpdatePnPDriver() {
     BuildDriverInfPath();
-    const WString quotedModel = kQuote + WString(m_szDriverName) + kQuote;
+    const WString quotedModel = QuotedModel(m_szDriverName);
     unsigned char hardwareId[kHardwareIdCapacity] = {};
     bool restartNeeded = false;
     m_bRestartNeeded = 0;

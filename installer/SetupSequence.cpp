@@ -5,10 +5,6 @@
 #include "platform/Spooler.h"
 
 namespace {
-// The confirmation page has always looked the old printer up by a copy of the name this long;
-// the removal works on copies of kWorkingNameCapacity, so a longer name would reach it cut,
-// and a cut name is another printer's.
-constexpr std::size_t kPrinterNameCapacity = 1024;
 // ERROR_UNKNOWN_PRINTER_DRIVER: there is no such driver (any more), which is what the deletion
 // wants; the removal of the last printer may already have deleted it.
 constexpr unsigned long kNoSuchDriver = 1797;
@@ -25,20 +21,24 @@ template <class Work> bool CSetupSequence::Step(SetupStep step, Work work) {
     return succeeded;
 }
 
-WString CSetupSequence::DriverName(std::size_t capacity) const {
-    std::vector<WChar> name(capacity, 0);
-    m_installer.GetDriverName(name.data(), capacity);
-    return name.data();
+WString CSetupSequence::DriverName() const {
+    WChar name[kNameCapacity] = {};
+    m_installer.GetDriverName(name, kNameCapacity);
+    return name;
+}
+
+// With no name the spooler would open the print server itself, and every printer whose second
+// character is "(" would pass for a copy. The removal works on copies of kWorkingNameCapacity,
+// so a longer name would reach it cut, and a cut name is another printer's.
+bool CSetupSequence::IsUsableName(const WString& name) {
+    return !name.empty() && name.size() < kWorkingNameCapacity;
 }
 
 bool CSetupSequence::Prepare(const RemovalRunner& runRemoval) {
-    const WString name = DriverName(kPrinterNameCapacity);
-    // With no name the spooler would open the print server itself, and every printer whose
-    // second character is "(" would pass for a copy. A package without the driver would fail
-    // only after the old printer had gone.
+    const WString name = DriverName();
+    // A package without the driver would fail only after the old printer had gone.
     const bool canInstall = Step(SetupStep::Check, [&](unsigned long&) {
-        return !name.empty() && name.size() < kWorkingNameCapacity &&
-               m_installer.PackageHasDriver(name.c_str()) != 0;
+        return IsUsableName(name) && m_installer.PackageHasDriver(name.c_str()) != 0;
     });
     if (!canInstall) {
         return false;
@@ -62,7 +62,7 @@ bool CSetupSequence::Prepare(const RemovalRunner& runRemoval) {
 }
 
 void CSetupSequence::RemoveOldPrinters() {
-    const WString name = DriverName(kWorkingNameCapacity);
+    const WString name = DriverName();
     NameList printers;
     if (m_installer.CollectPrintersByName(name.c_str(), printers) != 0) {
         for (const WString& printer : printers) {
@@ -114,10 +114,9 @@ bool CSetupSequence::Run() {
 }
 
 bool CSetupSequence::Uninstall() {
-    const WString name = DriverName(kPrinterNameCapacity);
+    const WString name = DriverName();
     NameList printers;
-    if (name.empty() || name.size() >= kWorkingNameCapacity ||
-        m_installer.CollectPrintersByName(name.c_str(), printers) < 0) {
+    if (!IsUsableName(name) || m_installer.CollectPrintersByName(name.c_str(), printers) < 0) {
         return false;
     }
     for (const WString& printer : printers) {

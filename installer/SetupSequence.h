@@ -52,7 +52,8 @@ public:
 
 private:
     template <class Work> bool Step(SetupStep step, Work work);
-    WString DriverName(std::size_t capacity) const;
+    WString DriverName() const;
+    static bool IsUsableName(const WString& name);
     void RemovePrinter(const WString& printer);
     bool DeleteDriver(const WString& name);
 
