@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/Process.h"
 #include "platform/Text.h"
 
 class CPrinterHandle;
@@ -56,6 +57,9 @@ public:
     int GetQuietFlag() const { return m_bQuiet; }
     // Whether the last plug-and-play update asked for a restart.
     int GetRestartFlag() const { return m_bRestartNeeded; }
+    // The platform's error code of the last failed InstallDriver where its route has one: the
+    // print UI's failed start, or ERROR_TIMEOUT for a print UI that outlived its wait; else 0.
+    unsigned long GetInstallError() const { return m_nInstallError; }
     // Who hears of each step of an installation or removal (a log); none when null.
     void SetStepListener(ISetupListener* listener) { m_pStepListener = listener; }
     ISetupListener* GetStepListener() const { return m_pStepListener; }
@@ -88,11 +92,22 @@ public:
     // empty for no ports.
     WString PreselectedPort(const NameList& ports) const;
 
-    // Print UI commands, run through the system's rundll32.
-    int RunPrintUICommand(const WChar* parameters);
+    // Print UI commands, run through the system's rundll32, each in a job of its own. 1 when
+    // the command ended within `waitMs`; 0 when it could not be started (told in a box unless
+    // quiet), with the start's error code in `error`, or when it outlived the wait, with
+    // ERROR_TIMEOUT. Unattended, one that outlived its wait is ended, so that nothing of the
+    // run goes on after it. In the wizard it goes on installing: it is kept as the late print
+    // UI below, with its job, which would end it if let go of.
+    int RunPrintUICommand(const WChar* parameters, unsigned long waitMs, unsigned long& error);
     int InstallWithPrintUI();
     int MakeDefaultPrinter();
     int PrintTestPage();
+    // Whether a print UI that outlived the wizard's wait still runs; one that has ended since
+    // is let go of. Nothing may be removed or installed, nor the program end, while it runs:
+    // the confirmation page waits for it (WaitForLatePrintUI, on a thread of its own).
+    bool HasLatePrintUI();
+    // Waits, without a time-out, until it has ended, then lets go of it.
+    void WaitForLatePrintUI();
 
     // Removal of an earlier installation.
     // `printerDeleted`, when given, tells whether the spooler accepted the printer's deletion.
@@ -142,7 +157,9 @@ private:
     int m_bPackagePathsFit;
     int m_bQuiet;
     int m_bRestartNeeded;
+    unsigned long m_nInstallError = 0;
     ISetupListener* m_pStepListener;
+    CSystemProgram m_latePrintUI;
 };
 
 // The port the wizard offers first.

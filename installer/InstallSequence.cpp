@@ -4,6 +4,7 @@
 
 int CDriverInstaller::InstallDriver() {
     BuildDriverInfPath();
+    m_nInstallError = 0;
     WString model;
     const int printerPresent = GetUsbPrinterModel(model);
     WString series;

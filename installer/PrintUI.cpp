@@ -1,6 +1,9 @@
-// The print UI commands: the one runner that starts rundll32 with PRINTUI.DLL,PrintUIEntry
-// and reports a failed start, and the install, set-default and test-page command lines.
+// The print UI commands: the one runner that starts rundll32 with PRINTUI.DLL,PrintUIEntry in
+// a job, reports a failed start and deals with a print UI that outlives its wait, and the
+// install, set-default and test-page command lines.
 #include "installer/DriverInstaller.h"
+
+#include <utility>
 
 #include "installer/CommandLine.h"
 #include "platform/Framework.h"
@@ -19,8 +22,16 @@ const WChar kSetDefaultFormat[] = WTEXT("PRINTUI.DLL,PrintUIEntry /y /q /n \"%s\
 const WChar kTestPageFormat[] = WTEXT("PRINTUI.DLL,PrintUIEntry /k /q /n \"%s\"");
 constexpr std::size_t kCommandLineCapacity = 1024;
 
-// How long a command may run before the installer goes on without it.
+// How long a command may run before the installer goes on without it. The wizard's user sees
+// the print UI's own windows and can answer them; past the wait the page reports a failure
+// and waits for the print UI before it does anything else.
 constexpr unsigned long kCommandWaitMs = 120000;
+// Unattended, an installation on a busy spooler or a slow disk may take long, and nobody is
+// waiting at a screen: a print UI still running after this is taken as stuck (a prompt in a
+// session nobody sees) and ended. Deployment engines allow an hour or more by default.
+constexpr unsigned long kQuietInstallWaitMs = 15 * 60 * 1000;
+// ERROR_TIMEOUT: the print UI outlived its wait.
+constexpr unsigned long kErrorTimeout = 1460;
 // The print UI may still be registering the printer when its process ends.
 constexpr unsigned long kPresenceCheckDelayMs = 500;
 
@@ -57,16 +68,41 @@ const WChar* LaunchErrorText(unsigned long code) {
 
 } // namespace
 
-int CDriverInstaller::RunPrintUICommand(const WChar* parameters) {
-    unsigned long error = 0;
-    if (RunSystemProgram(kRundll32, parameters, kCommandWaitMs, error)) {
+int CDriverInstaller::RunPrintUICommand(const WChar* parameters, unsigned long waitMs,
+                                        unsigned long& error) {
+    CSystemProgram printUI;
+    if (!printUI.Start(kRundll32, parameters, error)) {
+        // Unattended, nobody could close the box: the failure shows in the outcome alone.
+        if (m_bQuiet == 0) {
+            ShowAppMessageBox(LaunchErrorText(error), kErrorCaption, MbOk | MbIconError);
+        }
+        return 0;
+    }
+    if (printUI.Wait(waitMs)) {
         return 1;
     }
-    // Unattended, nobody could close the box: the failure shows in the outcome alone.
-    if (m_bQuiet == 0) {
-        ShowAppMessageBox(LaunchErrorText(error), kErrorCaption, MbOk | MbIconError);
+    error = kErrorTimeout;
+    // Unattended, the run ends next and lets go of the setup guard: a print UI still
+    // installing then would meet a retry. Should it not be gone at once, closing its job
+    // (below) ends it too.
+    if (m_bQuiet != 0) {
+        printUI.End();
+    } else {
+        m_latePrintUI = std::move(printUI);
     }
     return 0;
+}
+
+bool CDriverInstaller::HasLatePrintUI() {
+    if (m_latePrintUI.IsHeld() && m_latePrintUI.Wait(0)) {
+        m_latePrintUI.Close();
+    }
+    return m_latePrintUI.IsHeld();
+}
+
+void CDriverInstaller::WaitForLatePrintUI() {
+    m_latePrintUI.Wait(kWaitForever);
+    m_latePrintUI.Close();
 }
 
 int CDriverInstaller::InstallWithPrintUI() {
@@ -85,7 +121,9 @@ int CDriverInstaller::InstallWithPrintUI() {
     // fails leaves `before` empty, and then any printer of the name counts.
     NameList before;
     CollectPrintersByName(m_szDriverName, before);
-    if (!RunPrintUICommand(line)) {
+    // A print UI that outlived its wait proves nothing yet, whatever the spooler shows.
+    if (!RunPrintUICommand(line, m_bQuiet != 0 ? kQuietInstallWaitMs : kCommandWaitMs,
+                           m_nInstallError)) {
         return 0;
     }
     SleepMs(kPresenceCheckDelayMs);
@@ -103,7 +141,9 @@ int RunPrinterCommand(CDriverInstaller& installer, int flag, const WChar* format
     if (!FormatCommandLine(line, kCommandLineCapacity, format, {driverName})) {
         return 0;
     }
-    return installer.RunPrintUICommand(line) != 0 ? 1 : 0;
+    // One spooler call each: the installation's own wait is more than enough, in either mode.
+    unsigned long error = 0;
+    return installer.RunPrintUICommand(line, kCommandWaitMs, error) != 0 ? 1 : 0;
 }
 } // namespace
 

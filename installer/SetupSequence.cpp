@@ -90,8 +90,11 @@ bool CSetupSequence::DeleteDriver(const WString& name) {
 }
 
 bool CSetupSequence::Install() {
-    if (!Step(SetupStep::Install,
-              [&](unsigned long&) { return m_installer.InstallDriver() != 0; })) {
+    if (!Step(SetupStep::Install, [&](unsigned long& error) {
+            const bool installed = m_installer.InstallDriver() != 0;
+            error = m_installer.GetInstallError();
+            return installed;
+        })) {
         return false;
     }
     // What becomes of these does not change the outcome: the driver is installed.

@@ -72,6 +72,7 @@ void PrintUI::Reset() {
     m_nFailNth = 0;
     m_nStartsSeen = 0;
     m_outcome = CommandOutcome::Runs;
+    m_nFirstHandle += m_launches.size();
     m_launches.clear();
     m_testPages.clear();
     onLaunch = nullptr;
@@ -119,12 +120,9 @@ bool PrintUI::TakeStartFailure(unsigned long& error) {
     return true;
 }
 
-bool PrintUI::Run(const WChar* program, const WChar* parameters, unsigned long waitMs,
-                  unsigned long& error) {
-    Machine& machine = Machine::Get();
-    ProgramLaunch launch{WString(kSystemDirectory) + program, parameters, waitMs,
-                         machine.clockMs.load(), false};
-    CommandOutcome outcome = CommandOutcome::Runs;
+std::uintptr_t PrintUI::Start(const WChar* program, const WChar* parameters, unsigned long& error) {
+    ProgramLaunch launch{WString(kSystemDirectory) + program, parameters, 0,
+                         Machine::Get().clockMs.load()};
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         const bool present = m_bRundll32Present && WString(program) == kRundll32;
@@ -132,24 +130,52 @@ bool PrintUI::Run(const WChar* program, const WChar* parameters, unsigned long w
             error = kErrorFileNotFound;
         }
         launch.started = present && !TakeStartFailure(error);
-        outcome = m_outcome;
+        launch.handle = launch.started ? m_nFirstHandle + m_launches.size() + 1 : 0;
+        launch.outcome = m_outcome;
+        launch.endsAtMs =
+            m_outcome == CommandOutcome::RunsPastWait ? kNever : launch.startedAtMs + commandMs;
         m_launches.push_back(launch);
     }
     if (onLaunch) {
         onLaunch(launch);
     }
-    if (!launch.started) {
-        return false;
-    }
-    if (outcome == CommandOutcome::RunsPastWait) {
-        machine.clockMs += waitMs;
+    return launch.handle;
+}
+
+ProgramLaunch* PrintUI::Find(std::uintptr_t handle) {
+    const std::size_t index = handle - m_nFirstHandle - 1;
+    return handle > m_nFirstHandle && index < m_launches.size() ? &m_launches[index] : nullptr;
+}
+
+bool PrintUI::Wait(std::uintptr_t handle, unsigned long waitMs) {
+    Machine& machine = Machine::Get();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    ProgramLaunch* launch = Find(handle);
+    if (launch == nullptr || launch->state != ProgramState::Running) {
         return true;
     }
-    machine.clockMs += commandMs < waitMs ? commandMs : waitMs;
-    if (outcome == CommandOutcome::Runs) {
-        Carry(parameters);
+    launch->waitMs = launch->waitMs == 0 ? waitMs : launch->waitMs;
+    const unsigned long long now = machine.clockMs;
+    if (launch->endsAtMs > now + waitMs) {
+        machine.clockMs += waitMs;
+        // Nothing else ends it in a test: waiting for ever would be a hang.
+        machine.hangs += waitMs == kWaitForever ? 1 : 0;
+        return false;
     }
+    machine.clockMs += launch->endsAtMs > now ? launch->endsAtMs - now : 0;
+    launch->state = ProgramState::Finished;
+    const WString work = launch->outcome == CommandOutcome::Runs ? launch->parameters : WString();
+    lock.unlock();
+    Carry(work);
     return true;
+}
+
+void PrintUI::Kill(std::uintptr_t handle) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ProgramLaunch* launch = Find(handle);
+    if (launch != nullptr && launch->state == ProgramState::Running) {
+        launch->state = ProgramState::Killed;
+    }
 }
 
 void PrintUI::Carry(const WString& parameters) {
@@ -181,8 +207,24 @@ void PrintUI::Carry(const WString& parameters) {
 
 } // namespace sim
 
-bool RunSystemProgram(const WChar* program, const WChar* parameters, unsigned long waitMs,
-                      unsigned long& error) {
+bool CSystemProgram::Start(const WChar* program, const WChar* parameters, unsigned long& error) {
+    Close();
     error = 0;
-    return sim::PrintUI::Get().Run(program, parameters, waitMs, error);
+    m_hProcess = reinterpret_cast<void*>(sim::PrintUI::Get().Start(program, parameters, error));
+    m_hJob = m_hProcess;
+    return m_hProcess != nullptr;
+}
+
+bool CSystemProgram::Wait(unsigned long milliseconds) {
+    return sim::PrintUI::Get().Wait(reinterpret_cast<std::uintptr_t>(m_hProcess), milliseconds);
+}
+
+bool CSystemProgram::End() {
+    sim::PrintUI::Get().Kill(reinterpret_cast<std::uintptr_t>(m_hJob));
+    return true;
+}
+
+void CSystemProgram::Close() {
+    End(); // the job kills what still runs in it when its handle closes
+    m_hProcess = m_hJob = nullptr;
 }

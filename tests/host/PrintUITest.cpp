@@ -135,10 +135,11 @@ TEST_F(PrintUICommands, WhatTheCommandLeavesDecidesTheInstallation) {
         WString driver = kDriver;
         WString port = kPort;
         bool firstListingRefused = false;
+        bool quiet = false;
     } cases[] = {
         {"runs", CommandOutcome::Runs, {}, 1, 500},
         {"does nothing", CommandOutcome::DoesNothing, {}, 0, 500},
-        {"runs past the wait: started, not there yet", CommandOutcome::RunsPastWait, {}, 0, 120500},
+        {"runs past the wait: no presence check", CommandOutcome::RunsPastWait, {}, 0, 120000},
         {"only a look-alike", CommandOutcome::DoesNothing, {kDriver + WTEXT("0")}, 0, 500},
         {"a numbered copy appears", CommandOutcome::Runs, {kDriver}, 1, 500},
         {"a copy that was there proves nothing",
@@ -156,6 +157,7 @@ TEST_F(PrintUICommands, WhatTheCommandLeavesDecidesTheInstallation) {
          kDriver,
          kPort,
          true},
+        {"quiet", CommandOutcome::RunsPastWait, {}, 0, 900000, kDriver, kPort, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -171,6 +173,7 @@ TEST_F(PrintUICommands, WhatTheCommandLeavesDecidesTheInstallation) {
         m_installer.SetDriverName(c.driver.c_str());
         m_installer.SetPortName(c.port.c_str());
         PrintUI::Get().SetOutcome(c.outcome);
+        m_installer.SetQuietFlag(c.quiet);
         EXPECT_EQ(m_installer.InstallWithPrintUI(), c.installed);
         EXPECT_EQ(PrintUI::Get().Launches().size(), 1u);
         EXPECT_EQ(Machine().clockMs.load(), c.clockMs);

@@ -33,14 +33,17 @@ std::string SpoolerHolds() {
     }
     return holds + "default: " + U8(Spooler::Get().DefaultPrinter());
 }
-// The log's steps and outcomes, "step:outcome" a line.
+// The log's steps and outcomes, "step:outcome" a line ("step:failed:code" with an error code).
 std::string LogSteps() {
     std::string bytes, steps;
     sim::Machine::Get().ReadFile(WTEXT("C:\\setup.log"), bytes);
     for (std::size_t at = 0; (at = bytes.find('\t', at)) != std::string::npos;) {
-        const std::size_t outcome = bytes.find('\t', at + 1);
-        steps += bytes.substr(at + 1, outcome - at - 1) + ":" +
-                 bytes.substr(outcome + 1, bytes.find('\t', outcome + 1) - outcome - 1) + " ";
+        const std::size_t outcome = bytes.find('\t', at + 1), code = bytes.find('\t', outcome + 1);
+        const std::string step = bytes.substr(at + 1, outcome - at - 1),
+                          said = bytes.substr(outcome + 1, code - outcome - 1),
+                          number = bytes.substr(code + 1, bytes.find('\t', code + 1) - code - 1);
+        const bool failedStep = said == "failed" && step != "end" && !number.empty();
+        steps += step + ":" + said + (failedStep ? ":" + number : "") + " ";
         at = bytes.find('\n', at);
     }
     return steps;
@@ -298,8 +301,11 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
              sim::PrintUI::Get().RemoveRundll32();
          },
          kExitFailed, "default: ",
-         "start:install check:ok remove:ok remove:ok delete-driver:ok rescan:ok install:failed "
+         "start:install check:ok remove:ok remove:ok delete-driver:ok rescan:ok install:failed:2 "
          "end:failed "},
+        {"the print UI outlives its 15 minutes: ended", kInstall,
+         [] { sim::PrintUI::Get().SetOutcome(sim::CommandOutcome::RunsPastWait); }, kExitFailed,
+         "default: ", "start:install check:ok install:failed:1460 end:failed "},
         {"an unlisted port", kInstall + WTEXT("/port LPT9:"), oldPrinter, kExitWrongCommandLine,
          "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ", ""},
         {"protected print mode", kInstall,
@@ -344,6 +350,9 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
         EXPECT_TRUE(Machine().MessageBoxes().empty()) << U8(Machine().MessageBoxes()[0].text);
         EXPECT_EQ(Machine().abandonedSheets, 0) << "a wizard was shown";
         EXPECT_EQ(Machine().hangs.load(), 0);
+        for (const sim::ProgramLaunch& launch : sim::PrintUI::Get().Launches()) {
+            EXPECT_FALSE(launch.started && launch.state == sim::ProgramState::Running);
+        }
         for (const sim::DriverUpdate& update : sim::Devices::Get().DriverUpdates()) {
             EXPECT_FALSE(update.interactive);
         }

@@ -112,7 +112,9 @@ TEST(Win32Launcher, StartsTheSystemsRundll32AndWaitsForIt) {
     const wchar_t kCommand[] = L"PRINTUI.DLL,PrintUIEntry /k /q /n \"Nobody\"";
     unsigned long startError = 0;
     const DWORD start = GetTickCount();
-    EXPECT_TRUE(RunSystemProgram(L"rundll32.exe", kCommand, 20000, startError));
+    CSystemProgram printUI;
+    EXPECT_TRUE(printUI.Start(L"rundll32.exe", kCommand, startError));
+    EXPECT_TRUE(printUI.Wait(20000));
     EXPECT_GE(GetTickCount() - start, slow.delayMs) << "returned before the command ended";
     std::vector<standin::LogEntry> log;
     ASSERT_TRUE(standin::readLog(log, error));
