@@ -25,6 +25,8 @@ const WChar kFailureCaption[] = WTEXT("ERROR");
 // once when that could not be posted (sent, after the outcome is set).
 constexpr unsigned kStartTimerMessage = WM_REFRESH_PAGE + 1;
 constexpr unsigned kReportNowMessage = WM_REFRESH_PAGE + 2;
+// From the thread that waited for a late print UI: it has ended (sent).
+constexpr unsigned kLatePrintUIEndedMessage = WM_REFRESH_PAGE + 3;
 
 constexpr std::uintptr_t kOutcomeTimer = 1;
 constexpr unsigned kOutcomeTimerMs = 200;
@@ -69,12 +71,13 @@ bool CStep5::OnSetActive() {
 }
 
 int CStep5::OnWizardBack() {
-    return CPropertyPage::OnWizardBack();
+    // Only this page knows of a late print UI: it is not left while one runs.
+    return WaitForLatePrintUI(WizardButton::Back) ? -1 : CPropertyPage::OnWizardBack();
 }
 
 bool CStep5::OnQueryCancel() {
     // Closing now would take the page from under a worker that still uses it.
-    return !m_bBusy;
+    return !m_bBusy && !WaitForLatePrintUI(WizardButton::Cancel);
 }
 
 void CStep5::EnableWizardButtons(bool enable) {
@@ -103,6 +106,9 @@ bool CStep5::OnPrivateMessage(unsigned message, std::uintptr_t wParam, std::intp
         // The sender is the installation thread itself: it cannot be waited for here.
         ReportOutcome(false);
         return true;
+    case kLatePrintUIEndedMessage:
+        PressAgain();
+        return true;
     default:
         return false;
     }
@@ -111,7 +117,7 @@ bool CStep5::OnPrivateMessage(unsigned message, std::uintptr_t wParam, std::intp
 bool CStep5::OnWizardFinish() {
     // Another Finish while this one runs (another program can send one past the disabled
     // button) would start a second installation over the first.
-    if (m_bBusy) {
+    if (m_bBusy || WaitForLatePrintUI(WizardButton::Finish)) {
         return false;
     }
     EnableWizardButtons(false);
@@ -183,6 +189,42 @@ unsigned CStep5::InstallDriverThread(void* parameter) {
 void CStep5::RequestReport(bool timerRequested) {
     if (!timerRequested) {
         SendPrivateMessage(kReportNowMessage);
+    }
+}
+
+bool CStep5::WaitForLatePrintUI(WizardButton button) {
+    if (!theInstaller.HasLatePrintUI()) {
+        return false;
+    }
+    EnableWizardButtons(false);
+    m_bBusy = true;
+    m_pressAfterWait = button;
+    m_strStatus = kInstallingText;
+    UpdateData(false);
+    // Its end may be minutes away: this thread goes on painting meanwhile.
+    if (!m_lateThread.Start(LatePrintUIThread, this)) {
+        ReportFailureWithoutWorker();
+    }
+    return true;
+}
+
+unsigned CStep5::LatePrintUIThread(void* parameter) {
+    theInstaller.WaitForLatePrintUI();
+    // The page's thread waits for nothing of this one, so it takes the message at once.
+    static_cast<CStep5*>(parameter)->SendPrivateMessage(kLatePrintUIEndedMessage);
+    return 0;
+}
+
+void CStep5::PressAgain() {
+    // The thread's last act was the message that brought us here: only its handle is left.
+    m_lateThread.Close();
+    m_bBusy = false;
+    EnableWizardButtons(true);
+    ISheetWindow* sheet = GetSheetWindow();
+    if (sheet == nullptr || !sheet->PostButtonPress(m_pressAfterWait)) {
+        // The user presses it again.
+        m_strStatus = kFailedText;
+        UpdateData(false);
     }
 }
 

@@ -1,6 +1,6 @@
 // The confirmation and installation page: shows the chosen driver and port and, on Finish,
 // removes an earlier installation and installs on worker threads while the page reports each
-// phase.
+// phase. A print UI that outlived its wait is waited for before Finish, Back or Cancel acts.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +32,7 @@ public:
 
     static unsigned RemoveOldDriverThread(void* page);
     static unsigned InstallDriverThread(void* page);
+    static unsigned LatePrintUIThread(void* page);
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;
@@ -58,8 +59,16 @@ private:
     void ShowOutcome(int result);
     // From the installation thread, after its outcome is set: have the page report it.
     void RequestReport(bool timerRequested);
+    // When a print UI of an earlier Finish still runs: shows the installing status with the
+    // buttons disabled, waits for it on a thread, then has `button` pressed again (Finish
+    // removes nothing, and the program does not end, beside it). False when none runs.
+    bool WaitForLatePrintUI(WizardButton button);
+    // On the page's thread once that print UI has ended: the buttons back, and the press.
+    void PressAgain();
 
     CThread m_installThread;
+    CThread m_lateThread;
+    WizardButton m_pressAfterWait = WizardButton::Finish;
     // True from Finish until the outcome has been reported: the wizard may not close then.
     bool m_bBusy = false;
 };

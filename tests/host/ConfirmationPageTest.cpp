@@ -232,16 +232,30 @@ TEST_F(ConfirmationPage, AFailureLeavesThePageForBackAndASecondFinish) {
     EXPECT_EQ(Commands(), (std::vector<std::string>{"/if"})) << "no default for a failure";
     EXPECT_EQ(Machine().openEvents.load(), 0);
 
+    // Then a print UI that outlives the wizard's wait: the retry waits for it to end first.
     PrintUI::Get().SetOutcome(sim::CommandOutcome::Runs);
+    PrintUI::Get().commandMs = 150000;
     ASSERT_TRUE(Press(WizardButton::Back));
     SelectItem(IDC_STEP2_PORTS, "LPT2:");
     ASSERT_TRUE(Press(WizardButton::Next));
     EXPECT_EQ(U8(Wizard().Text(IDC_STEP5_PORT)), "端口：LPT2:");
     EXPECT_EQ(U8(Wizard().Text(IDC_STEP5_STATUS)), "") << "cleared on return";
     Finish();
+    PrintUI::Get().commandMs = 0;
+    std::vector<sim::ProgramState> lateAtEachCall;
+    Spooler::Get().onCall = [&](const sim::SpoolerCallRecord&) {
+        lateAtEachCall.push_back(PrintUI::Get().Launches()[1].state);
+    };
+    Finish();
 
-    EXPECT_EQ(Boxes(), (std::vector<Outcome>{kFailureBox, kFailureBox, kSuccessBox}));
+    ASSERT_FALSE(lateAtEachCall.empty());
+    EXPECT_EQ(lateAtEachCall[0], sim::ProgramState::Finished) << "the spooler touched beside it";
+    EXPECT_EQ(StatusTexts(),
+              (std::vector<std::string>{"", kFailed, kInstalling, kFailed, "", kInstalling, kFailed,
+                                        kInstalling, kRemoving, kInstalling, kSucceeded}));
+    EXPECT_EQ(Boxes(), (std::vector<Outcome>{kFailureBox, kFailureBox, kFailureBox, kSuccessBox}));
     EXPECT_FALSE(Wizard().IsOpen());
+    ASSERT_EQ(Spooler::Get().Printers().size(), 1u) << "neither the old copy nor a new one";
     EXPECT_EQ(U8(Spooler::Get().FindPrinter(kKx500)->port), "LPT2:");
     ExpectNothingLeft();
 }

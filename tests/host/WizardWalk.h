@@ -19,7 +19,7 @@ struct WalkSeen {
     std::string status;    // the confirmation page's status line at the end
     std::string boxes;     // every message box, in order
     std::string after;     // "closed", or the buttons still enabled
-    int leaks = 0;         // events, thread handles, device and spooler handles left, hangs
+    int leaks = 0;         // events, thread, device and spooler handles, print UIs left, hangs
 };
 
 namespace walk {
@@ -114,6 +114,9 @@ inline WalkSeen WalkWizard(const std::string& model, const std::string& port,
     }
     seen.leaks = machine.openEvents + machine.openThreadHandles + machine.hangs +
                  static_cast<int>(sim::Devices::Get().OpenHandleCount());
+    for (const sim::ProgramLaunch& launch : sim::PrintUI::Get().Launches()) {
+        seen.leaks += launch.started && launch.state == sim::ProgramState::Running ? 1 : 0;
+    }
     if (!leaveSpoolerHandles) {
         seen.leaks += static_cast<int>(sim::Spooler::Get().OpenHandleCount());
     }
