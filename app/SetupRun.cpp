@@ -23,15 +23,16 @@ const WChar kUsageText[] =
     WTEXT("用法：VeltraSetup.exe [开关]\n") WTEXT("不带开关时显示安装向导。\n\n") WTEXT(
         "/quiet（或 /q、/silent、/s）\t无人值守安装，不显示任何窗口；须与 /model 同用\n")
         WTEXT("/model 型号\t要安装或卸载的型号，即向导列出的名称，例如 /model \"Veltra KX 500\"\n")
-            WTEXT("/port 端口\t打印机端口，例如 /port LPT2:；默认 LPT1:（仅与 /quiet 同用）\n")
-                WTEXT("/nodefault\t不把新打印机设为默认打印机（仅与 /quiet 同用）\n")
-                    WTEXT("/uninstall\t删除该型号的打印机及其驱动；须与 /model 同用\n")
-                        WTEXT("/log 文件\t把每一步的结果追加写入该文件（UTF-8）\n")
-                            WTEXT("/?（或 /help）\t显示本说明\n\n") WTEXT("退出代码：\n")
-                                WTEXT("0\t成功\n") WTEXT("3010\t成功，需要重新启动计算机\n")
-                                    WTEXT("1603\t安装或删除失败\n") WTEXT("87\t命令行有误\n")
-                                        WTEXT("1633\t此 Windows 不能安装此安装包\n")
-                                            WTEXT("1618\t另一个打印机驱动安装程序正在运行");
+            WTEXT("/port 端口\t打印机端口，例如 /port LPT2:；默认为原打印机的端口，没有时为 "
+                  "LPT1:（仅与 /quiet 同用）\n") WTEXT(
+                "/nodefault\t不改变默认打印机，原打印机是默认打印机时除外（仅与 /quiet 同用）\n")
+                WTEXT("/uninstall\t删除该型号的打印机及其驱动；须与 /model 同用\n")
+                    WTEXT("/log 文件\t把每一步的结果追加写入该文件（UTF-8）\n")
+                        WTEXT("/?（或 /help）\t显示本说明\n\n") WTEXT("退出代码：\n")
+                            WTEXT("0\t成功\n") WTEXT("3010\t成功，需要重新启动计算机\n")
+                                WTEXT("1603\t安装或删除失败\n") WTEXT("87\t命令行有误\n")
+                                    WTEXT("1633\t此 Windows 不能安装此安装包\n")
+                                        WTEXT("1618\t另一个打印机驱动安装程序正在运行");
 const WChar kErrorCaption[] = WTEXT("ERROR");
 const WChar kOkCaption[] = WTEXT("OK");
 const WChar kBusyText[] =
@@ -83,6 +84,8 @@ private:
     // What the model and port name, from the lists the wizard would show. False when the
     // command line names one that is not listed.
     bool ResolveChoices();
+    // The old printer's port when it is among the offered ones; empty otherwise.
+    WString OldPrinterPort() const;
     // The usage, and the exit code of a wrong command line.
     int WrongCommandLine() const;
     // The log's first line, and from now on a line for every step.
@@ -96,6 +99,7 @@ private:
     SetupArguments m_args;
     WString m_strDriver;
     WString m_strPort;
+    NameList m_ports;
     bool m_bPackageReadable = true;
     CSetupLog m_log;
     bool m_bLogging = false;
@@ -189,11 +193,15 @@ bool CSetupRun::ResolveChoices() {
     theInstaller.GetModelDriverName(model.c_str(), driver, kPathCapacity);
     m_strDriver = driver;
 
-    NameList ports;
-    theInstaller.CollectOfferedPorts(ports);
-    m_strPort =
-        m_args.hasPort ? FindIgnoringCase(ports, m_args.port) : theInstaller.PreselectedPort(ports);
+    theInstaller.CollectOfferedPorts(m_ports);
+    m_strPort = m_args.hasPort ? FindIgnoringCase(m_ports, m_args.port)
+                               : theInstaller.PreselectedPort(m_ports);
     return !m_args.hasPort || !m_strPort.empty();
+}
+
+WString CSetupRun::OldPrinterPort() const {
+    const PrinterSettings* old = theInstaller.SavedSettings();
+    return old != nullptr ? FindIgnoringCase(m_ports, old->port) : WString();
 }
 
 int CSetupRun::End(int exitCode) {
@@ -211,8 +219,13 @@ int CSetupRun::Install() {
     BeginSteps(kInstallMode);
     theInstaller.SetQuietFlag(1);
     theInstaller.SetDriverName(m_strDriver.c_str());
-    theInstaller.SetPortName(m_strPort.c_str());
-    theInstaller.SetDefaultFlag(m_args.noDefault ? 0 : 1);
+    // A reinstall keeps the printer where it stood (USB001, a network port) unless told
+    // otherwise, and where the old printer was this account's default, deleting it must not
+    // hand the default to another printer, even with /nodefault.
+    theInstaller.SaveOldPrinterSettings(m_strDriver.c_str());
+    const WString oldPort = m_args.hasPort ? WString() : OldPrinterPort();
+    theInstaller.SetPortName(oldPort.empty() ? m_strPort.c_str() : oldPort.c_str());
+    theInstaller.SetDefaultFlag(!m_args.noDefault || theInstaller.OldPrinterWasDefault() ? 1 : 0);
     theInstaller.SetTestPageFlag(0);
     const bool installed = m_bPackageReadable && CSetupSequence(theInstaller).Run();
     theInstaller.SetStepListener(nullptr);

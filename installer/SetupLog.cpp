@@ -9,6 +9,10 @@ const char kStartStep[] = "start";
 const char kEndStep[] = "end";
 const char kSucceeded[] = "ok";
 const char kFailed[] = "failed";
+const char kSkipped[] = "skipped";
+constexpr unsigned kHexadecimalBase = 16;
+constexpr unsigned kHresultDigits = 8;
+const char kHexadecimalDigits[] = "0123456789ABCDEF";
 constexpr unsigned kDecimalBase = 10;
 constexpr unsigned kDateDigits = 2;
 constexpr unsigned kYearDigits = 4;
@@ -18,16 +22,34 @@ const char* StepName(SetupStep step) {
     switch (step) {
     case SetupStep::Check:
         return "check";
+    case SetupStep::Stage:
+        return "stage";
     case SetupStep::Remove:
         return "remove";
     case SetupStep::DeleteDriver:
         return "delete-driver";
+    case SetupStep::DeletePackage:
+        return "delete-package";
     case SetupStep::Rescan:
         return "rescan";
     case SetupStep::Install:
         return "install";
+    case SetupStep::Restore:
+        return "restore";
     case SetupStep::DefaultPrinter:
         return "default-printer";
+    }
+    return "";
+}
+
+const char* OutcomeName(StepOutcome outcome) {
+    switch (outcome) {
+    case StepOutcome::Succeeded:
+        return kSucceeded;
+    case StepOutcome::Failed:
+        return kFailed;
+    case StepOutcome::Skipped:
+        return kSkipped;
     }
     return "";
 }
@@ -43,6 +65,24 @@ std::string Decimal(std::uint64_t value, unsigned width = 1) {
         digits.insert(0, width - digits.size(), '0');
     }
     return digits;
+}
+
+// An HRESULT as Windows' documentation writes it: "0x" and eight hexadecimal digits.
+std::string Hresult(unsigned long value) {
+    std::string digits = "0x";
+    for (unsigned shift = kHresultDigits; shift-- > 0;) {
+        digits.push_back(kHexadecimalDigits[(value >> (shift * 4)) % kHexadecimalBase]);
+    }
+    return digits;
+}
+
+// The step's error code as the log writes it: HRESULTs in hexadecimal, Win32 errors in decimal.
+std::string ErrorCode(SetupStep step, unsigned long error) {
+    if (error == 0) {
+        return std::string();
+    }
+    return step == SetupStep::Stage || step == SetupStep::DeletePackage ? Hresult(error)
+                                                                        : Decimal(error);
 }
 
 // "YYYY-MM-DD hh:mm:ss.mmm"
@@ -67,13 +107,12 @@ void CSetupLog::End(const char* outcome, int exitCode, std::uint64_t millisecond
     WriteLine(kEndStep, outcome, Decimal(static_cast<unsigned>(exitCode)), milliseconds);
 }
 
-void CSetupLog::OnStep(SetupStep step, bool succeeded, unsigned long error,
+void CSetupLog::OnStep(SetupStep step, StepOutcome outcome, unsigned long error,
                        std::uint64_t milliseconds) {
-    if (step == SetupStep::Install && succeeded) {
+    if (step == SetupStep::Install && outcome == StepOutcome::Succeeded) {
         m_bInstalled = true;
     }
-    WriteLine(StepName(step), succeeded ? kSucceeded : kFailed,
-              error != 0 ? Decimal(error) : std::string(), milliseconds);
+    WriteLine(StepName(step), OutcomeName(outcome), ErrorCode(step, error), milliseconds);
 }
 
 // A line that cannot be written is lost; the run goes on, as it would without a log.

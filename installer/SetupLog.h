@@ -17,7 +17,7 @@ public:
     void Start(const char* mode);
     // The last line: how the run ended (its outcome word and exit code) and how long it took.
     void End(const char* outcome, int exitCode, std::uint64_t milliseconds);
-    void OnStep(SetupStep step, bool succeeded, unsigned long error,
+    void OnStep(SetupStep step, StepOutcome outcome, unsigned long error,
                 std::uint64_t milliseconds) override;
     // Whether an installation step has succeeded in this run.
     bool Installed() const { return m_bInstalled; }

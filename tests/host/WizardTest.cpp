@@ -270,8 +270,8 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
     const Row rows[] = {
         {"installed", kInstall + WTEXT("/port lpt2:"), oldPrinter, kExitSucceeded,
          "Veltra KX-500|LPT2:; default: Veltra KX-500",
-         "start:install check:ok remove:ok remove:ok delete-driver:ok rescan:ok install:ok "
-         "default-printer:ok end:ok "},
+         "start:install check:ok stage:ok remove:ok remove:ok delete-driver:ok rescan:ok "
+         "install:ok restore:ok default-printer:ok end:ok "},
         {"plug and play, restart needed", kInstall + WTEXT("-NoDefault"),
          [] {
              sim::UsbPrinter printer;
@@ -283,7 +283,7 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
              sim::Devices::Get().SetRestartNeeded(true);
          },
          kExitRestartNeeded, "VELTRA KX-500|USB001; default: ",
-         "start:install check:ok install:ok end:restart-needed "},
+         "start:install check:ok stage:ok install:ok restore:skipped end:restart-needed "},
         {"the package lacks the driver", kInstall,
          [oldPrinter] {
              oldPrinter();
@@ -298,8 +298,8 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
              sim::PrintUI::Get().RemoveRundll32();
          },
          kExitFailed, "default: ",
-         "start:install check:ok remove:ok remove:ok delete-driver:ok rescan:ok install:failed "
-         "end:failed "},
+         "start:install check:ok stage:ok remove:ok remove:ok delete-driver:ok rescan:ok "
+         "install:failed end:failed "},
         {"an unlisted port", kInstall + WTEXT("/port LPT9:"), oldPrinter, kExitWrongCommandLine,
          "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ", ""},
         {"protected print mode", kInstall,
@@ -326,7 +326,7 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
              Spooler::Get().AddPrinter(kKx500 + WTEXT("0(二楼)"), WTEXT("COM2:"), WTEXT("Other"));
          },
          kExitSucceeded, "Veltra KX-5000(二楼)|COM2:; default: ",
-         "start:uninstall remove:ok delete-driver:ok end:ok "},
+         "start:uninstall remove:ok delete-driver:ok delete-package:skipped end:ok "},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

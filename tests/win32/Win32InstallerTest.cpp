@@ -149,7 +149,7 @@ TEST(Win32Engine, ThePrintUIInstallsAPrinterThatTheEngineSeesAndRemoves) {
 
     EXPECT_EQ(installer.RemovePrinterAndDriver(kDriver), 0) << "Wine cannot delete drivers";
     EXPECT_EQ(installer.IsPrinterInstalled(kDriver), 0) << "but the printer is gone";
-    EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver));
+    EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver, true));
     EXPECT_EQ(GetLastError(), kWineDeleteDriverError);
     standin::deleteDriver(kDriver, nullptr, error);
 }
@@ -229,9 +229,8 @@ TEST(Win32DeviceManager, WineAnswersTheRescanAndTheUpdateItsOwnWay) {
 
     // Windows fails when no present device has the id; Wine says it worked.
     bool restart = true;
-    EXPECT_TRUE(
-        UpdatePnPDeviceDriver(L"USBPRINT\\VELTRANOSUCHDEVICE", installer.GetDriverInf(), true,
-                              restart));
+    EXPECT_TRUE(UpdatePnPDeviceDriver(L"USBPRINT\\VELTRANOSUCHDEVICE", installer.GetDriverInf(),
+                                      true, restart));
     EXPECT_FALSE(restart);
 }
 

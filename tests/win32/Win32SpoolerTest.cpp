@@ -147,7 +147,7 @@ std::vector<std::wstring> ReferencePorts() {
 
 bool Listed(const wchar_t* name) {
     std::vector<WString> names;
-    EXPECT_TRUE(SpoolerEnumPrinters(names));
+    EXPECT_TRUE(SpoolerEnumPrinterNames(names));
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
@@ -174,7 +174,7 @@ TEST(Win32SpoolerEmpty, NoPrintersMeansAnEmptyList) {
         GTEST_SKIP() << "this prefix has printers of its own";
     }
     std::vector<WString> names;
-    EXPECT_TRUE(SpoolerEnumPrinters(names));
+    EXPECT_TRUE(SpoolerEnumPrinterNames(names));
     EXPECT_TRUE(names.empty());
 }
 
@@ -204,7 +204,7 @@ protected:
 
 TEST_F(Win32SpoolerTest, ListsEveryPrinterByItsExactNameInTheSpoolersOrder) {
     std::vector<WString> names = {L"already there"};
-    ASSERT_TRUE(SpoolerEnumPrinters(names));
+    ASSERT_TRUE(SpoolerEnumPrinterNames(names));
     EXPECT_EQ(names.front(), L"already there");
     names.erase(names.begin());
     EXPECT_EQ(names, ReferencePrinters());
@@ -287,22 +287,22 @@ TEST_F(Win32SpoolerTest, PurgeDiscardsTheQueue) {
 }
 
 TEST_F(Win32SpoolerTest, ADriverGoesOnlyWhenNoPrinterUsesIt) {
-    EXPECT_FALSE(SpoolerDeletePrinterDriver(kTestDriver));
+    EXPECT_FALSE(SpoolerDeletePrinterDriver(kTestDriver, true));
     for (const wchar_t* name : kTestPrinters) {
         RemovePrinter(name);
     }
     if (RunningOnWine()) {
         // Wine differs: DeletePrinterDriverExW takes no delete flag, in use or not; the
         // fixture's guard deletes the driver another way.
-        EXPECT_FALSE(SpoolerDeletePrinterDriver(kTestDriver));
+        EXPECT_FALSE(SpoolerDeletePrinterDriver(kTestDriver, true));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     } else {
-        EXPECT_TRUE(SpoolerDeletePrinterDriver(kTestDriver));
+        EXPECT_TRUE(SpoolerDeletePrinterDriver(kTestDriver, true));
     }
 }
 
 TEST_F(Win32SpoolerTest, AMissingDriverCannotBeDeleted) {
-    EXPECT_FALSE(SpoolerDeletePrinterDriver(L"Veltra Spooler Test No Such Driver"));
+    EXPECT_FALSE(SpoolerDeletePrinterDriver(L"Veltra Spooler Test No Such Driver", true));
 }
 
 } // namespace
