@@ -102,7 +102,7 @@ void Spooler::AddDriver(const WString& name, const std::vector<WString>& files,
                         const DriverTraits& traits) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!traits.package.empty()) {
-        m_driverStore.push_back(traits.package);
+        AddToStore(traits.package);
     }
     Driver* installed = FindDriver(name);
     if (installed != nullptr) {
@@ -459,20 +459,20 @@ bool Spooler::SetSecurity(void* handle, const std::vector<unsigned char>& dacl) 
 
 bool Spooler::MergeDevMode(void* handle, const std::vector<unsigned char>& saved,
                            std::vector<unsigned char>& merged) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const Handle* open = FindHandle(handle);
-    const Printer* printer = open != nullptr ? FindById(open->printerId) : nullptr;
-    const Driver* driver = printer != nullptr ? FindDriver(printer->driver) : nullptr;
-    DevMode own;
-    DevMode wanted;
-    if (driver == nullptr || !driver->traits.documentProperties ||
-        !DevMode::Parse(printer->settings.devMode, own) || !DevMode::Parse(saved, wanted)) {
-        return false;
-    }
-    own.paperSize = wanted.paperSize;
-    own.orientation = wanted.orientation;
-    merged = own.Bytes();
-    return true;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return Answer(lock, {SpoolerCall::DocumentProperties, WString()}, [&]() {
+        const Handle* open = FindHandle(handle);
+        DevMode own;
+        DevMode wanted;
+        if (open == nullptr || !DevMode::Parse(FindById(open->printerId)->settings.devMode, own) ||
+            !DevMode::Parse(saved, wanted)) {
+            return kErrorInvalidParameter;
+        }
+        own.paperSize = wanted.paperSize;
+        own.orientation = wanted.orientation;
+        merged = own.Bytes();
+        return kNoError;
+    });
 }
 
 bool Spooler::DriverPackage(const WString& driver, WString& infPath) const {
@@ -497,7 +497,7 @@ SpoolerResult Spooler::StagePackage(const WString& infPath) {
     SpoolerResult result = stagingResult;
     const bool staged = Answer(lock, {SpoolerCall::StagePackage, infPath}, [&]() {
         if (result == kSpoolerSucceeded) {
-            m_driverStore.push_back(infPath);
+            AddToStore(infPath);
         }
         return static_cast<unsigned long>(result);
     });
@@ -539,6 +539,14 @@ Spooler::Printer* Spooler::FindById(unsigned long id) {
     auto it = std::find_if(m_printers.begin(), m_printers.end(),
                            [id](const Printer& printer) { return printer.id == id; });
     return it == m_printers.end() ? nullptr : &*it;
+}
+
+// The store keeps one copy of a package, however often it comes.
+void Spooler::AddToStore(const WString& infPath) {
+    if (std::none_of(m_driverStore.begin(), m_driverStore.end(),
+                     [&](const WString& staged) { return SameName(staged, infPath); })) {
+        m_driverStore.push_back(infPath);
+    }
 }
 
 Spooler::Driver* Spooler::FindDriver(const WString& name) {

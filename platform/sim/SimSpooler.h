@@ -24,8 +24,7 @@
 //   driver's printing defaults. SetPrinterW level 2 refuses a share name that another printer
 //   object holds, one pending deletion included (NERR_DuplicateShare), and sets no security;
 //   level 3 sets the DACL alone. DocumentPropertiesW merges the saved paper size and
-//   orientation into the printer's own defaults, and fails for a driver without a user
-//   interface, as Wine's does.
+//   orientation into the printer's own defaults (refuse it to have it fail as Wine's does).
 // - The driver store holds the packages staged (UploadPrinterDriverPackageW) or installed by the
 //   print UI; a driver remembers the package it came from.
 // - A refused call changes nothing: a refused ClosePrinter leaves the handle open.
@@ -76,7 +75,6 @@ struct DevMode {
 // What a simulated driver brings besides its files.
 struct DriverTraits {
     DevMode defaults;
-    bool documentProperties = true; // false: DocumentPropertiesW fails, as Wine's does
     WString package; // the INF path of the package it came from; it lands in the driver store
 };
 
@@ -102,6 +100,7 @@ enum class SpoolerCall {
     SetSecurity,         // SetPrinterW level 3
     StagePackage,        // UploadPrinterDriverPackageW (the error is the HRESULT)
     DeletePackage,       // DeletePrinterDriverPackageW (the error is the HRESULT)
+    DocumentProperties,  // DocumentPropertiesW merging printing defaults
 };
 
 // One call as the spooler received and answered it.
@@ -230,6 +229,7 @@ private:
     Handle* FindHandle(void* handle);
     Printer* ControlledPrinter(void* handle, unsigned long& error);
     Driver* FindDriver(const WString& name);
+    void AddToStore(const WString& infPath);
     std::vector<PrinterListing> ListedPrinters() const;
     void DeleteIfDone(const Printer& printer);
 

@@ -25,13 +25,16 @@ const WString kKx500 = WTEXT("Veltra KX-500");
 const WString kProgram = WTEXT("\"C:\\VeltraSetup\\VeltraSetup.exe\" ");
 const WString kInstall = WTEXT("/quiet /model \"veltra kx 500\" /log C:\\setup.log ");
 
-// Every printer as "name|port", and the default printer last.
+// Every printer as "name|port", the default printer, then whether the driver and packages
+// are installed.
 std::string SpoolerHolds() {
     std::string holds;
     for (const sim::SpoolerPrinter& printer : Spooler::Get().Printers()) {
         holds += U8(printer.name) + "|" + U8(printer.port) + "; ";
     }
-    return holds + "default: " + U8(Spooler::Get().DefaultPrinter());
+    return holds + "default: " + U8(Spooler::Get().DefaultPrinter()) +
+           (Spooler::Get().HasDriver(kKx500) ? "; driver" : "") + "; store " +
+           std::to_string(Spooler::Get().DriverStore().size());
 }
 // The log's steps and outcomes, "step:outcome" a line.
 std::string LogSteps() {
@@ -262,6 +265,17 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
         std::string spooler;
         std::string log;
     };
+    const std::string kUntouched =
+        "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ; driver; store 0";
+    const WString kUninstall = WTEXT("/uninstall /Q /log C:\\setup.log /MODEL \"Veltra KX 500\"");
+    constexpr auto kUntrustedPackage =
+        static_cast<SpoolerResult>(0x800B0109u); // CERT_E_UNTRUSTEDROOT
+    const auto renamedPrinter = [] {
+        sim::DriverTraits traits;
+        traits.package = theInstaller.GetDriverInf();
+        Spooler::Get().AddDriver(kKx500, {}, traits);
+        Spooler::Get().AddPrinter(WTEXT("前台打印机"), WTEXT("LPT1:"), kKx500);
+    };
     const auto oldPrinter = [] {
         Spooler::Get().AddDriver(kKx500);
         Spooler::Get().AddPrinter(kKx500, WTEXT("COM1:"), kKx500);
@@ -269,7 +283,7 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
     };
     const Row rows[] = {
         {"installed", kInstall + WTEXT("/port lpt2:"), oldPrinter, kExitSucceeded,
-         "Veltra KX-500|LPT2:; default: Veltra KX-500",
+         "Veltra KX-500|LPT2:; default: Veltra KX-500; driver; store 1",
          "start:install check:ok stage:ok remove:ok remove:ok delete-driver:ok rescan:ok "
          "install:ok restore:ok default-printer:ok end:ok "},
         {"plug and play, restart needed", kInstall + WTEXT("-NoDefault"),
@@ -282,7 +296,7 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
              sim::Devices::Get().Attach(printer);
              sim::Devices::Get().SetRestartNeeded(true);
          },
-         kExitRestartNeeded, "VELTRA KX-500|USB001; default: ",
+         kExitRestartNeeded, "VELTRA KX-500|USB001; default: ; driver; store 1",
          "start:install check:ok stage:ok install:ok restore:skipped end:restart-needed "},
         {"the package lacks the driver", kInstall,
          [oldPrinter] {
@@ -290,18 +304,17 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
              sim::Machine::Get().WriteFile(theInstaller.GetDriverInf(),
                                            "\"VELTRA KX-680\" = KX680.GPD");
          },
-         kExitFailed, "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ",
-         "start:install check:failed end:failed "},
+         kExitFailed, kUntouched, "start:install check:failed end:failed "},
         {"rundll32 cannot be started: told by the exit code alone", kInstall,
          [oldPrinter] {
              oldPrinter();
              sim::PrintUI::Get().RemoveRundll32();
          },
-         kExitFailed, "default: ",
+         kExitFailed, "default: ; store 1",
          "start:install check:ok stage:ok remove:ok remove:ok delete-driver:ok rescan:ok "
          "install:failed end:failed "},
         {"an unlisted port", kInstall + WTEXT("/port LPT9:"), oldPrinter, kExitWrongCommandLine,
-         "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ", ""},
+         kUntouched, ""},
         {"protected print mode", kInstall,
          [oldPrinter] {
              oldPrinter();
@@ -309,14 +322,35 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
                  WTEXT("SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP"),
                  WTEXT("WindowsProtectedPrintGroupPolicyState"), {true, 1});
          },
-         kExitUnsupported,
-         "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ", "end:unsupported "},
+         kExitUnsupported, kUntouched, "end:unsupported "},
         {"another setup runs", kInstall,
          [oldPrinter] {
              oldPrinter();
              sim::Machine::Get().HoldMutexElsewhere(kSetupMutexName);
          },
-         kExitBusy, "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ", "end:busy "},
+         kExitBusy, kUntouched, "end:busy "},
+        {"staging refused: nothing touched", kInstall,
+         [oldPrinter] {
+             oldPrinter();
+             Spooler::Get().stagingResult = kUntrustedPackage;
+         },
+         kExitFailed, kUntouched, "start:install check:ok stage:failed end:failed "},
+        {"a copy on another driver and a Remote Desktop printer are not ours", kInstall,
+         [oldPrinter] {
+             oldPrinter();
+             Spooler::Get().AddDriver(WTEXT("Other"));
+             Spooler::Get().AddPrinter(kKx500 + WTEXT(" (redirected 2)"), WTEXT("TS001"),
+                                       WTEXT("Other"));
+             Spooler::Get().AddPrinter(kKx500 + WTEXT(" (Copy 3)"), WTEXT("TS002"), kKx500);
+             Spooler::Get().ChangePrinter(kKx500 + WTEXT(" (Copy 3)"), [](PrinterSettings& s) {
+                 s.attributes |= kPrinterAttributeRemoteDesktop;
+             });
+         },
+         kExitSucceeded,
+         "Veltra KX-500 (redirected 2)|TS001; Veltra KX-500 (Copy 3)|TS002; Veltra "
+         "KX-500|COM1:; default: Veltra KX-500; driver; store 1",
+         "start:install check:ok stage:ok remove:ok remove:ok delete-driver:failed rescan:ok "
+         "install:ok restore:ok default-printer:ok end:ok "},
         {"uninstalled, copies only",
          WTEXT("/uninstall /Q /log C:\\setup.log /MODEL \"Veltra KX 500\""),
          [] {
@@ -325,8 +359,26 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
              Spooler::Get().AddPrinter(kKx500 + WTEXT(" (Copy 2)"), WTEXT("COM1:"), kKx500);
              Spooler::Get().AddPrinter(kKx500 + WTEXT("0(二楼)"), WTEXT("COM2:"), WTEXT("Other"));
          },
-         kExitSucceeded, "Veltra KX-5000(二楼)|COM2:; default: ",
+         kExitSucceeded, "Veltra KX-5000(二楼)|COM2:; default: ; store 0",
          "start:uninstall remove:ok delete-driver:ok delete-package:skipped end:ok "},
+        {"uninstalled: a renamed printer goes, and the package with the driver", kUninstall,
+         renamedPrinter, kExitSucceeded, "default: ; store 0",
+         "start:uninstall remove:ok delete-driver:ok delete-package:ok end:ok "},
+        {"uninstalled where the spooler takes no deletion flag", kUninstall,
+         [renamedPrinter] {
+             renamedPrinter();
+             Spooler::Get().refusesDeletionFlags = true;
+         },
+         kExitSucceeded, "default: ; store 0",
+         "start:uninstall remove:ok delete-driver:ok delete-package:ok end:ok "},
+        {"a printer pending deletion keeps the driver", kUninstall,
+         [renamedPrinter] {
+             renamedPrinter();
+             Spooler::Get().QueueJobs(WTEXT("前台打印机"), 1);
+             Spooler::Get().Refuse(sim::SpoolerCall::Purge, sim::kErrorAccessDenied);
+         },
+         kExitFailed, "前台打印机|LPT1:; default: ; driver; store 1",
+         "start:uninstall remove:ok delete-driver:failed end:failed "},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -347,6 +399,118 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
         for (const sim::DriverUpdate& update : sim::Devices::Get().DriverUpdates()) {
             EXPECT_FALSE(update.interactive);
         }
+    }
+}
+
+// What the new printer holds, "port|share|attributes|comment|location|separator|priorities|
+// hours|paper|DACL", the attributes a user sets in hexadecimal.
+std::string CarriedTo(const WString& name) {
+    const auto printer = Spooler::Get().FindPrinter(name);
+    if (!printer) {
+        return "no printer " + U8(name);
+    }
+    const PrinterSettings& s = printer->settings;
+    sim::DevMode devMode;
+    sim::DevMode::Parse(s.devMode, devMode);
+    char attributes[16];
+    std::snprintf(attributes, sizeof attributes, "%lx", s.attributes & 0x38b);
+    return U8(printer->port) + "|" + U8(s.shareName) + "|" + attributes + "|" + U8(s.comment) +
+           "|" + U8(s.location) + "|" + U8(s.separatorFile) + "|" + std::to_string(s.priority) +
+           "/" + std::to_string(s.defaultPriority) + "|" + std::to_string(s.startTime) + "-" +
+           std::to_string(s.untilTime) + "|" + std::to_string(devMode.paperSize) + " v" +
+           std::to_string(devMode.driverVersion) + "|" + std::to_string(s.dacl.size());
+}
+
+// A quiet reinstall without /port over an old printer that a user set up: what comes across,
+// and what the log says of it.
+TEST_F(Wizard, AReinstallCarriesTheOldPrintersSettingsToTheNewOne) {
+    struct Row {
+        const char* what;
+        const char* oldDriver;
+        std::uint16_t oldLayout; // the old driver's dmDriverVersion
+        std::function<void()> fault;
+        const char* newPrinter;
+        std::string carried;
+        const char* restore;
+    };
+    CPrinterHandle held;
+    const std::string kAll = "COM2:|KX500|10b|前台|二楼|C:\\pcl.sep|7/3|480-1080|";
+    const Row rows[] = {
+        {"every field; the new driver merges the printing defaults",
+         "Veltra KX-500",
+         0x200,
+         {},
+         "Veltra KX-500",
+         kAll + "15 v256|3",
+         "ok"},
+        {"the driver cannot merge: set as they were, same layout", "Veltra KX-500", 0x100,
+         [] { Spooler::Get().Refuse(sim::SpoolerCall::DocumentProperties, 87); }, "Veltra KX-500",
+         kAll + "15 v256|3", "ok"},
+        {"the driver cannot merge: another layout keeps the new defaults", "Veltra KX-500", 0x200,
+         [] { Spooler::Get().Refuse(sim::SpoolerCall::DocumentProperties, 87); }, "Veltra KX-500",
+         kAll + "9 v256|3", "ok"},
+        {"another driver's defaults only through the driver", "Old KX", 0x100,
+         [] { Spooler::Get().Refuse(sim::SpoolerCall::DocumentProperties, 87); }, "Veltra KX-500",
+         kAll + "9 v256|3", "ok"},
+        {"the old printer, pending deletion, still holds the share", "Veltra KX-500", 0x100,
+         [&held] { held.Open(kKx500.c_str(), PrinterAccess::Default); }, "Veltra KX-500 (Copy 1)",
+         "COM2:|KX500|103|前台|二楼|C:\\pcl.sep|7/3|480-1080|15 v256|3", "failed"},
+        {"a restore that fails leaves a good installation", "Veltra KX-500", 0x100,
+         [] { Spooler::Get().Refuse(sim::SpoolerCall::SetPrinter, 5); }, "Veltra KX-500",
+         "COM2:||200||||0/0|0-0|9 v256|3", "failed"},
+        {"plug and play creates its printer late", "Veltra KX-500", 0x100,
+         [] {
+             sim::UsbPrinter usb;
+             usb.devicePath = WTEXT("\\\\?\\usb#vid_1a2b&pid_0500#1#{28d78fad-5a12-11d1-ae5b-"
+                                    "0000f803a8c2}");
+             usb.deviceId = sim::DeviceIdBytes("MFG:Veltra;MDL:Veltra KX 500;");
+             usb.hardwareIds = {WTEXT("USBPRINT\\VELTRAKX-5004C7E")};
+             sim::Devices::Get().Attach(usb);
+             sim::Devices::Get().createsPrinters = false;
+             sim::Machine::Get().onSleep = [sleeps = 0](unsigned long) mutable {
+                 if (++sleeps == 3) {
+                     Spooler::Get().AddPrinter(WTEXT("VELTRA KX-500"), WTEXT("USB001"), kKx500);
+                 }
+             };
+         },
+         "VELTRA KX-500", "USB001|KX500|10b|前台|二楼|C:\\pcl.sep|7/3|480-1080|15 v256|3", "ok"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Machine().Reset();
+        theInstaller = CDriverInstaller();
+        WriteSamplePackage(theInstaller.GetPrinterInfoFile(), theInstaller.GetDriverInf());
+        sim::DriverTraits old;
+        old.defaults.driverVersion = row.oldLayout;
+        old.defaults.paperSize = 15;
+        Spooler::Get().AddDriver(sim::FromUtf8(row.oldDriver), {}, old);
+        Spooler::Get().AddPrinter(kKx500, WTEXT("COM2:"), sim::FromUtf8(row.oldDriver));
+        Spooler::Get().ChangePrinter(kKx500, [](PrinterSettings& s) {
+            s.shareName = WTEXT("KX500");
+            s.attributes = kPrinterAttributeShared | kPrinterAttributeQueued |
+                           kPrinterAttributeKeepPrintedJobs | kPrinterAttributeDirect;
+            s.comment = WTEXT("前台");
+            s.location = WTEXT("二楼");
+            s.separatorFile = WTEXT("C:\\pcl.sep");
+            s.priority = 7;
+            s.defaultPriority = 3;
+            s.startTime = 480;
+            s.untilTime = 1080;
+            s.dacl = {1, 2, 3};
+        });
+        if (row.fault) {
+            row.fault();
+        }
+        Machine().commandLine = kProgram + kInstall;
+
+        EXPECT_FALSE(theApp.InitInstance());
+
+        held.Close();
+        EXPECT_EQ(theApp.GetExitCode(), kExitSucceeded);
+        EXPECT_EQ(CarriedTo(sim::FromUtf8(row.newPrinter)), row.carried);
+        EXPECT_NE(LogSteps().find(std::string(" install:ok restore:") + row.restore),
+                  std::string::npos)
+            << LogSteps();
     }
 }
 
