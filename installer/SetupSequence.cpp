@@ -119,7 +119,17 @@ bool CSetupSequence::DeleteDriver(const WString& name) {
             return true;
         }
         error = SpoolerLastError();
-        return error == kNoSuchDriver;
+        if (error == kNoSuchDriver) {
+            return true;
+        }
+        // A spooler that does not say "no such driver" (Wine's) is asked whether it has one.
+        bool installed = true;
+        WString package;
+        if (SpoolerFindDriver(name.c_str(), installed, package) && !installed) {
+            error = 0;
+            return true;
+        }
+        return false;
     });
 }
 
@@ -161,7 +171,8 @@ bool CSetupSequence::Uninstall() {
     }
     // The driver knows its package only while it is installed.
     WString package;
-    const bool hasPackage = SpoolerDriverPackagePath(name.c_str(), package);
+    bool installed = false;
+    SpoolerFindDriver(name.c_str(), installed, package);
     for (const WString& printer : printers) {
         RemovePrinter(printer);
     }
@@ -170,7 +181,7 @@ bool CSetupSequence::Uninstall() {
     if (!DeleteDriver(name)) {
         return false;
     }
-    DeletePackage(hasPackage ? package : WString());
+    DeletePackage(package);
     NameList left;
     return m_installer.CollectPrintersOfDriver(name.c_str(), left) == 0;
 }

@@ -100,10 +100,10 @@ constexpr SpoolerResult kSpoolerSucceeded = 0; // S_OK
 constexpr SpoolerResult kSpoolerNotImplemented =
     static_cast<SpoolerResult>(0x80004001u); // E_NOTIMPL
 
-// The driver store's copy of the package this driver was installed from: its INF path
-// (EnumPrinterDriversW level 8, pszInfPath). False when the driver is not installed or the
-// spooler keeps no path for it.
-bool SpoolerDriverPackagePath(const WChar* driverName, WString& infPath);
+// Whether a printer driver of this name is installed for the current environment, and the INF
+// path of the driver store's copy of the package it came from, empty where the spooler keeps
+// none (EnumPrinterDriversW level 8, pszInfPath). False when the spooler cannot tell.
+bool SpoolerFindDriver(const WChar* driverName, bool& installed, WString& infPath);
 // Stages a driver package into the driver store, asking nobody (UploadPrinterDriverPackageW,
 // UPDP_SILENT_UPLOAD): Windows takes only a package it trusts, a signed one. E_NOTIMPL where
 // the function is missing.

@@ -475,13 +475,11 @@ bool Spooler::MergeDevMode(void* handle, const std::vector<unsigned char>& saved
     });
 }
 
-bool Spooler::DriverPackage(const WString& driver, WString& infPath) const {
+bool Spooler::FindDriver(const WString& driver, bool& installed, WString& infPath) const {
     std::lock_guard<std::mutex> lock(m_mutex);
     const Driver* found = const_cast<Spooler*>(this)->FindDriver(driver);
-    if (found == nullptr || found->traits.package.empty()) {
-        return false;
-    }
-    infPath = found->traits.package;
+    installed = found != nullptr;
+    infPath = installed ? found->traits.package : WString();
     return true;
 }
 
@@ -663,8 +661,8 @@ bool SpoolerDeletePrinterDriver(const WChar* driverName, bool unusedFiles) {
         driverName, unusedFiles ? sim::DriverFiles::Unused : sim::DriverFiles::None);
 }
 
-bool SpoolerDriverPackagePath(const WChar* driverName, WString& infPath) {
-    return sim::Spooler::Get().DriverPackage(driverName, infPath);
+bool SpoolerFindDriver(const WChar* driverName, bool& installed, WString& infPath) {
+    return sim::Spooler::Get().FindDriver(driverName, installed, infPath);
 }
 
 SpoolerResult SpoolerStageDriverPackage(const WChar* infPath) {

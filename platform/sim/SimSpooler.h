@@ -196,7 +196,7 @@ public:
     bool SetSecurity(void* handle, const std::vector<unsigned char>& dacl);
     bool MergeDevMode(void* handle, const std::vector<unsigned char>& saved,
                       std::vector<unsigned char>& merged);
-    bool DriverPackage(const WString& driver, WString& infPath) const;
+    bool FindDriver(const WString& driver, bool& installed, WString& infPath) const;
     SpoolerResult StagePackage(const WString& infPath);
     SpoolerResult DeletePackage(const WString& infPath);
     unsigned long LastError() const;

@@ -201,7 +201,7 @@ bool SpoolerDeletePrinterDriver(const WChar* driverName, bool unusedFiles) {
                kAnyDriverVersion) != FALSE;
 }
 
-bool SpoolerDriverPackagePath(const WChar* driverName, WString& infPath) {
+bool SpoolerFindDriver(const WChar* driverName, bool& installed, WString& infPath) {
     std::vector<WString> paths;
     const WString wanted = driverName;
     const bool listed = EnumerateRecords<DRIVER_INFO_8W>(
@@ -218,11 +218,9 @@ bool SpoolerDriverPackagePath(const WChar* driverName, WString& infPath) {
             return true;
         },
         paths);
-    if (!listed || paths.empty() || paths.front().empty()) {
-        return false;
-    }
-    infPath = paths.front();
-    return true;
+    installed = listed && !paths.empty();
+    infPath = installed ? paths.front() : WString();
+    return listed;
 }
 
 SpoolerResult SpoolerStageDriverPackage(const WChar* infPath) {

@@ -313,17 +313,25 @@ TEST_F(Win32SpoolerTest, AMissingDriverCannotBeDeleted) {
 TEST_F(Win32SpoolerTest, InstallerQueriesSeeThePrinterItsCopyAndThePorts) {
     CDriverInstaller installer;
     std::vector<std::wstring> expected;
+    std::vector<std::wstring> onDriver;
     for (const std::wstring& name : ReferencePrinters()) {
-        if (name == kPrinter || name == kCopy) {
+        if (name == kPrinter) {
             expected.push_back(name);
         }
+        if (name == kPrinter || name == kCopy || name == kChinese) {
+            onDriver.push_back(name);
+        }
     }
+    // The copy is on the test driver, not on a driver of the printer's name: not ours.
     NameList found;
-    EXPECT_EQ(installer.CollectPrintersByName(kPrinter, found), 2);
+    EXPECT_EQ(installer.CollectPrintersByName(kPrinter, found), 1);
     EXPECT_EQ(found, expected);
+    NameList ofDriver;
+    EXPECT_EQ(installer.CollectPrintersOfDriver(kTestDriver, ofDriver), 3);
+    EXPECT_EQ(ofDriver, onDriver);
 
     NameList otherCase;
-    EXPECT_EQ(installer.CollectPrintersByName(kOtherCase, otherCase), 2);
+    EXPECT_EQ(installer.CollectPrintersByName(kOtherCase, otherCase), 1);
     EXPECT_EQ(otherCase, expected);
     EXPECT_EQ(installer.IsPrinterInstalled(kPrinter), 1);
     EXPECT_EQ(installer.IsPrinterInstalled(L"Veltra Spooler Test LQ"), 0) << "a mere prefix";
