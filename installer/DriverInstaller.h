@@ -111,7 +111,8 @@ public:
     int PurgePrinterQueue(CPrinterHandle& printer);
 
     // Driver and model matching. PackageHasDriver: 1 when the package's driver INF can be
-    // read and has a model line for this driver, as the print UI will look for it.
+    // read and this driver is a model of a models section Windows chooses on this machine
+    // (InfModels.h), as the print UI will look for it.
     int PackageHasDriver(const WChar* driverName);
     // The driver name in double quotes, as the INF's model lines begin with it.
     static WString QuotedModel(const WChar* driverName);

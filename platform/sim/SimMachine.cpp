@@ -11,6 +11,7 @@
 #include "platform/ModulePath.h"
 #include "platform/ProgramCommandLine.h"
 #include "platform/Registry.h"
+#include "platform/WindowsVersion.h"
 #include "platform/Wow64.h"
 #include "platform/sim/SimDevices.h"
 #include "platform/sim/SimPrintUI.h"
@@ -23,6 +24,10 @@ namespace {
 const WChar kDefaultModulePath[] = WTEXT("C:\\VeltraSetup\\VeltraSetup.exe");
 const WChar kQuote[] = WTEXT("\"");
 const WChar kDefaultCurrentDirectory[] = WTEXT("C:\\Users\\Admin\\Downloads");
+constexpr unsigned kSuiteSingleUserTerminal = 0x0100; // VER_SUITE_SINGLEUSERTS
+// Windows 10 22H2 Pro: a workstation that takes one interactive session at a time.
+constexpr WindowsVersion kDefaultWindows = {10, 0, 19045, kProductWorkstation,
+                                            kSuiteSingleUserTerminal};
 
 // The text with each character through `fold`, to look names up by.
 template <class Fold> WString Folded(const WString& text, Fold fold) {
@@ -60,6 +65,7 @@ void Machine::Reset() {
     isWow64Process2Answers = true;
     processMachine = kMachineUnknown;
     nativeMachine = kMachineAmd64;
+    windowsVersion = kDefaultWindows;
     // Started from Explorer: the program's path in quotes, nothing after it.
     commandLine = kQuote + modulePath + kQuote;
     currentDirectory = kDefaultCurrentDirectory;
@@ -273,6 +279,11 @@ ProcessMachines QueryProcessMachines() {
 
 MachineType ProgramMachine() {
     return sim::Machine::Get().programMachine;
+}
+
+bool QueryWindowsVersion(WindowsVersion& version) {
+    version = sim::Machine::Get().windowsVersion;
+    return true;
 }
 
 bool ReadMachineDword(const WChar* key, const WChar* value, std::uint32_t& data) {

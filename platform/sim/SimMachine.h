@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/Text.h"
+#include "platform/WindowsVersion.h"
 #include "platform/Wow64.h"
 
 namespace sim {
@@ -75,6 +76,8 @@ public:
     bool isWow64Process2Answers = true;
     MachineType processMachine = kMachineUnknown;
     MachineType nativeMachine = kMachineAmd64;
+    // The running Windows, as RtlGetVersion tells it (Reset: Windows 10 22H2, a workstation).
+    WindowsVersion windowsVersion;
 
     // The command line as GetCommandLineW gives it (Reset: the program's path in quotes, as
     // Explorer starts it), and the current folder.
