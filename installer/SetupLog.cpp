@@ -1,12 +1,16 @@
 // Writing the run's log lines.
 #include "installer/SetupLog.h"
 
+#include "platform/ProgramCommandLine.h"
+
 namespace {
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 const char kSeparator = '\t';
 const char kLineEnd[] = "\r\n";
 const char kStartStep[] = "start";
 const char kEndStep[] = "end";
+const char kGuardStep[] = "guard";
+const char kGuardIgnored[] = "ignored";
 const char kSucceeded[] = "ok";
 const char kFailed[] = "failed";
 const char kSkipped[] = "skipped";
@@ -95,12 +99,18 @@ std::string TimeStamp(const LocalTime& t) {
 } // namespace
 
 bool CSetupLog::Open(const WChar* path) {
+    m_nProcessId = CurrentProcessId();
     m_bOpen = m_file.Open(path) && (!m_file.Created() || m_file.Append(kByteOrderMark));
     return m_bOpen;
 }
 
 void CSetupLog::Start(const char* mode) {
     WriteLine(kStartStep, mode, std::string(), 0);
+}
+
+void CSetupLog::GuardNotHeld(MutexClaim claim, unsigned long error) {
+    WriteLine(kGuardStep, claim == MutexClaim::Foreign ? kGuardIgnored : kFailed, Decimal(error),
+              0);
 }
 
 void CSetupLog::End(const char* outcome, int exitCode, std::uint64_t milliseconds) {
@@ -122,5 +132,6 @@ void CSetupLog::WriteLine(const char* step, const char* outcome, const std::stri
         return;
     }
     m_file.Append(TimeStamp(CurrentLocalTime()) + kSeparator + step + kSeparator + outcome +
-                  kSeparator + code + kSeparator + Decimal(milliseconds) + kLineEnd);
+                  kSeparator + code + kSeparator + Decimal(milliseconds) + kSeparator +
+                  Decimal(m_nProcessId) + kLineEnd);
 }

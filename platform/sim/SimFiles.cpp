@@ -79,6 +79,10 @@ bool CAppendFile::Open(const WChar* path) {
         return false;
     }
     auto fullPath = std::make_unique<WString>(sim::FullPath(path));
+    // CreateFileW makes no folder: in one that does not exist the file cannot be made.
+    if (!machine.FolderExists(fullPath->substr(0, fullPath->rfind(sim::kBackslash)))) {
+        return false;
+    }
     m_bCreated = !machine.AppendToFile(*fullPath, std::string());
     m_hFile = fullPath.release();
     return true;

@@ -41,10 +41,13 @@ std::string LogSteps() {
     std::string bytes, steps;
     sim::Machine::Get().ReadFile(WTEXT("C:\\setup.log"), bytes);
     for (std::size_t at = 0; (at = bytes.find('\t', at)) != std::string::npos;) {
-        const std::size_t outcome = bytes.find('\t', at + 1);
+        const std::size_t outcome = bytes.find('\t', at + 1), end = bytes.find('\n', at);
         steps += bytes.substr(at + 1, outcome - at - 1) + ":" +
                  bytes.substr(outcome + 1, bytes.find('\t', outcome + 1) - outcome - 1) + " ";
-        at = bytes.find('\n', at);
+        const std::size_t processId = bytes.rfind('\t', end) + 1; // the last field
+        EXPECT_EQ(bytes.substr(processId, end - processId),
+                  std::to_string(sim::kDefaultProcessId) + "\r");
+        at = end;
     }
     return steps;
 }
@@ -61,6 +64,17 @@ protected:
     bool RunApp(ScriptedUser& user) {
         Machine().user = std::ref(user);
         return theApp.InitInstance();
+    }
+
+    // Runs the application on a fresh machine with the sample package, what `scene` laid out
+    // and these arguments, as a deployment engine starts it; it must never go on running.
+    void RunFresh(const WString& arguments, const std::function<void()>& scene) {
+        Machine().Reset();
+        theInstaller = CDriverInstaller();
+        WriteSamplePackage(theInstaller.GetPrinterInfoFile(), theInstaller.GetDriverInf());
+        scene();
+        Machine().commandLine = kProgram + arguments;
+        EXPECT_FALSE(theApp.InitInstance());
     }
 };
 
@@ -254,8 +268,9 @@ TEST_F(Wizard, UserWhoWalksAwayDoesNotHangTheModalLoop) {
     EXPECT_EQ(Machine().abandonedSheets, 1);
 }
 
-// Started by a deployment engine: one row per exit code, each a whole run that must show
-// nothing and leave the spooler as the code says.
+// Started by a deployment engine: one row per exit code (1618: the guard's own table), each a
+// whole run that must show nothing and leave the spooler as the code says; the last row, without
+// /quiet, shows its one box.
 TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo) {
     struct Row {
         const char* what;
@@ -264,6 +279,7 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
         int exitCode;
         std::string spooler;
         std::string log;
+        const char* box = nullptr;
     };
     const std::string kUntouched =
         "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ; driver; store 0";
@@ -322,13 +338,7 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
                  WTEXT("SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP"),
                  WTEXT("WindowsProtectedPrintGroupPolicyState"), {true, 1});
          },
-         kExitUnsupported, kUntouched, "end:unsupported "},
-        {"another setup runs", kInstall,
-         [oldPrinter] {
-             oldPrinter();
-             sim::Machine::Get().HoldMutexElsewhere(kSetupMutexName);
-         },
-         kExitBusy, kUntouched, "end:busy "},
+         kExitUnsupported, kUntouched, "start:install end:unsupported "},
         {"staging refused: nothing touched", kInstall,
          [oldPrinter] {
              oldPrinter();
@@ -379,21 +389,28 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
          },
          kExitFailed, "前台打印机|LPT1:; default: ; driver; store 1",
          "start:uninstall remove:ok delete-driver:failed end:failed "},
+        {"a log in a folder that does not exist",
+         WTEXT("/quiet /model \"veltra kx 500\" /log C:\\No\\s.log"), oldPrinter, kExitLogFailure,
+         kUntouched, ""},
+        {"the wizard's log cannot be opened", WTEXT("/log C:\\No\\s.log"), oldPrinter,
+         kExitLogFailure, kUntouched, "", "无法打开日志文件：\nC:\\No\\s.log"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        Machine().Reset();
-        theInstaller = CDriverInstaller();
-        WriteSamplePackage(theInstaller.GetPrinterInfoFile(), theInstaller.GetDriverInf());
-        row.scene();
-        Machine().commandLine = kProgram + row.arguments;
-
-        EXPECT_FALSE(theApp.InitInstance());
+        RunFresh(row.arguments, row.scene);
 
         EXPECT_EQ(theApp.GetExitCode(), row.exitCode);
         EXPECT_EQ(SpoolerHolds(), row.spooler);
         EXPECT_EQ(LogSteps(), row.log);
-        EXPECT_TRUE(Machine().MessageBoxes().empty()) << U8(Machine().MessageBoxes()[0].text);
+        const std::vector<sim::MessageBoxRecord> boxes = Machine().MessageBoxes();
+        ASSERT_EQ(boxes.size(), row.box ? 1u : 0u) << U8(boxes.empty() ? WString() : boxes[0].text);
+        if (row.box) {
+            EXPECT_EQ(U8(boxes[0].text) + "|" + U8(boxes[0].caption),
+                      row.box + std::string("|ERROR"));
+            EXPECT_EQ(boxes[0].style, static_cast<unsigned>(MbOk | MbIconError));
+        }
+        EXPECT_EQ(Machine().errorMode,
+                  row.box ? 0u : sim::kSemFailCriticalErrors | sim::kSemNoOpenFileErrorBox);
         EXPECT_EQ(Machine().abandonedSheets, 0) << "a wizard was shown";
         EXPECT_EQ(Machine().hangs.load(), 0);
         for (const sim::DriverUpdate& update : sim::Devices::Get().DriverUpdates()) {
@@ -511,6 +528,47 @@ TEST_F(Wizard, AReinstallCarriesTheOldPrintersSettingsToTheNewOne) {
         EXPECT_NE(LogSteps().find(std::string(" install:ok restore:") + row.restore),
                   std::string::npos)
             << LogSteps();
+    }
+}
+
+// The one-setup guard: only a mutex that SYSTEM or administrators own is another setup's; a
+// name that anyone else took is passed by, and the log says so.
+TEST_F(Wizard, OnlyAnotherSetupsGuardStopsAnUnattendedRun) {
+    using Owner = sim::ObjectOwner;
+    using Kind = sim::ObjectKind;
+    const struct {
+        const char* what;
+        const WChar* name; // of the object that another process holds
+        Owner owner;
+        Kind kind;
+        int exitCode;
+        std::string log;
+    } rows[] = {
+        {"none held (another name is)", WTEXT("Other"), Owner::System, Kind::Mutex, kExitSucceeded,
+         "start:install "},
+        {"ours, by SYSTEM", kSetupMutexName, Owner::System, Kind::Mutex, kExitBusy, ""},
+        {"ours, by an administrator", kSetupMutexName, Owner::Administrators, Kind::Mutex,
+         kExitBusy, ""},
+        {"another owner's", kSetupMutexName, Owner::OtherUser, Kind::Mutex, kExitSucceeded,
+         "start:install guard:ignored "},
+        {"an event", kSetupMutexName, Owner::Administrators, Kind::Event, kExitSucceeded,
+         "start:install guard:ignored "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        RunFresh(kInstall,
+                 [&row] { sim::Machine::Get().HoldMutexElsewhere(row.name, row.owner, row.kind); });
+
+        EXPECT_EQ(theApp.GetExitCode(), row.exitCode);
+        const bool ran = row.exitCode != kExitBusy;
+        EXPECT_EQ(SpoolerHolds(),
+                  ran ? "Veltra KX-500|LPT1:; default: Veltra KX-500; driver; store 1"
+                      : "default: ; store 0");
+        EXPECT_EQ(
+            LogSteps(),
+            ran ? row.log +
+                      "check:ok stage:ok install:ok restore:skipped default-printer:ok end:ok "
+                : "start:install end:busy ");
     }
 }
 
