@@ -36,6 +36,16 @@ std::string SpoolerHolds() {
            (Spooler::Get().HasDriver(kKx500) ? "; driver" : "") + "; store " +
            std::to_string(Spooler::Get().DriverStore().size());
 }
+// A catalogued KX-500 on USB.
+void AttachKx500() {
+    sim::UsbPrinter printer;
+    printer.devicePath =
+        WTEXT("\\\\?\\usb#vid_1a2b&pid_0500#1#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}");
+    printer.deviceId = sim::DeviceIdBytes("MFG:Veltra;MDL:Veltra KX 500;");
+    printer.hardwareIds = {WTEXT("USBPRINT\\VELTRAKX-5004C7E")};
+    sim::Devices::Get().Attach(printer);
+}
+
 // The log's steps and outcomes, "step:outcome" a line.
 std::string LogSteps() {
     std::string bytes, steps;
@@ -304,12 +314,7 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
          "install:ok restore:ok default-printer:ok end:ok "},
         {"plug and play, restart needed", kInstall + WTEXT("-NoDefault"),
          [] {
-             sim::UsbPrinter printer;
-             printer.devicePath = WTEXT("\\\\?\\usb#vid_1a2b&pid_0500#1#{28d78fad-5a12-11d1-ae5b-"
-                                        "0000f803a8c2}");
-             printer.deviceId = sim::DeviceIdBytes("MFG:Veltra;MDL:Veltra KX 500;");
-             printer.hardwareIds = {WTEXT("USBPRINT\\VELTRAKX-5004C7E")};
-             sim::Devices::Get().Attach(printer);
+             AttachKx500();
              sim::Devices::Get().SetRestartNeeded(true);
          },
          kExitRestartNeeded, "VELTRA KX-500|USB001; default: ; driver; store 1",
@@ -477,12 +482,7 @@ TEST_F(Wizard, AReinstallCarriesTheOldPrintersSettingsToTheNewOne) {
          "COM2:||200||||0/0|0-0|9 v256|3", "failed"},
         {"plug and play creates its printer late", "Veltra KX-500", 0x100,
          [] {
-             sim::UsbPrinter usb;
-             usb.devicePath = WTEXT("\\\\?\\usb#vid_1a2b&pid_0500#1#{28d78fad-5a12-11d1-ae5b-"
-                                    "0000f803a8c2}");
-             usb.deviceId = sim::DeviceIdBytes("MFG:Veltra;MDL:Veltra KX 500;");
-             usb.hardwareIds = {WTEXT("USBPRINT\\VELTRAKX-5004C7E")};
-             sim::Devices::Get().Attach(usb);
+             AttachKx500();
              sim::Devices::Get().createsPrinters = false;
              sim::Machine::Get().onSleep = [sleeps = 0](unsigned long) mutable {
                  if (++sleeps == 3) {

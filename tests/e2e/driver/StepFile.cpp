@@ -313,14 +313,24 @@ bool milliseconds(const std::wstring&, const std::wstring& rest, Step& step, std
     return parseNumber(rest, kMaxSleepMs, step.milliseconds, error);
 }
 
+// The rest of the line unescaped, and its items.
+bool unescapeItems(const std::wstring& rest, std::wstring& text, std::vector<std::wstring>& parts,
+                   std::wstring& error) {
+    if (!unescape(rest, text, error)) {
+        return false;
+    }
+    parts = splitItems(text);
+    return true;
+}
+
 // "<name>|<port>", and for add-printer an optional "|<driver>" (the name by default).
 bool printerAndPort(const std::wstring& command, const std::wstring& rest, Step& step,
                     std::wstring& error) {
     std::wstring text;
-    if (!unescape(rest, text, error)) {
+    std::vector<std::wstring> parts;
+    if (!unescapeItems(rest, text, parts, error)) {
         return false;
     }
-    const std::vector<std::wstring> parts = splitItems(text);
     const size_t most = command == L"add-printer" ? 3 : 2;
     const bool empty = std::any_of(parts.begin(), parts.end(),
                                    [](const std::wstring& part) { return part.empty(); });
@@ -339,10 +349,10 @@ bool printerAndPort(const std::wstring& command, const std::wstring& rest, Step&
 bool printerAndSettings(const std::wstring& command, const std::wstring& rest, Step& step,
                         std::wstring& error) {
     std::wstring text;
-    if (!unescape(rest, text, error)) {
+    std::vector<std::wstring> parts;
+    if (!unescapeItems(rest, text, parts, error)) {
         return false;
     }
-    const std::vector<std::wstring> parts = splitItems(text);
     if (parts.size() < 2 || parts[0].empty()) {
         error = L"'" + command + L"' needs <name>|<key>=<value>|..., got " + quoted(text);
         return false;
