@@ -5,7 +5,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 #include "installer/SetupSequence.h"
 #include "platform/AppendFile.h"
@@ -28,7 +28,7 @@ public:
     bool Installed() const { return m_bInstalled; }
 
 private:
-    void WriteLine(const char* step, const char* outcome, const std::string& code,
+    void WriteLine(const char* step, const char* outcome, std::string_view code,
                    std::uint64_t milliseconds);
 
     CAppendFile m_file;

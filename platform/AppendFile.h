@@ -2,7 +2,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 #include "platform/Text.h"
 
@@ -23,7 +23,7 @@ public:
     // Whether Open made the file, rather than finding it.
     bool Created() const { return m_bCreated; }
     // Appends the bytes at the file's end; false when not all of them were written.
-    bool Append(const std::string& bytes);
+    bool Append(std::string_view bytes);
     void Close();
 
 private:

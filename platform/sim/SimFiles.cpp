@@ -88,12 +88,12 @@ bool CAppendFile::Open(const WChar* path) {
     return true;
 }
 
-bool CAppendFile::Append(const std::string& bytes) {
+bool CAppendFile::Append(std::string_view bytes) {
     const auto* path = static_cast<const WString*>(m_hFile);
     if (path == nullptr) {
         return false;
     }
-    sim::Machine::Get().AppendToFile(*path, bytes);
+    sim::Machine::Get().AppendToFile(*path, std::string(bytes));
     return true;
 }
 

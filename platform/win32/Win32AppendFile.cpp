@@ -36,7 +36,7 @@ bool CAppendFile::Open(const WChar* path) {
     return true;
 }
 
-bool CAppendFile::Append(const std::string& bytes) {
+bool CAppendFile::Append(std::string_view bytes) {
     if (m_hFile == nullptr) {
         return false;
     }
