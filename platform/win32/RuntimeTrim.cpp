@@ -19,12 +19,14 @@
 // allocated when an exception passes through them, so they name the exception machinery (the
 // personality routine, the catch and rethrow calls, _Unwind_Resume), which brings the unwinder,
 // each thread's exception state in emulated thread-local storage and, for its locks and keys,
-// the POSIX threads library: a sixth of the 64-bit program, a quarter of the 32-bit one.
+// the POSIX threads library: some 37 KB of the 64-bit program, 66 KB of the 32-bit one.
 // Nothing in the program throws (every way in above ends it instead), so those clean-ups can
 // never run, and the stand-ins below end the program should one be reached. Windows itself
 // calls the 64-bit personality routine for any exception that passes through such a function
 // (an access violation, say); the runtime's answers "not mine, search on" for every exception
-// that is not a C++ one, and so does this one.
+// that is not a C++ one, and so does this one. Should anything bring the runtime's exception
+// code back (a static local initialised at run time does, for its thread-safe guard), the link
+// fails with a second definition of one of these names.
 #include <windows.h>
 
 #include <cstdlib>
