@@ -15,27 +15,30 @@
 #include "platform/ProgramCommandLine.h"
 #include "platform/Spooler.h"
 
-const WChar kSetupMutexName[] = WTEXT("Global\\VeltraPrinterDriverSetup");
+const WChar kSetupMutexName[] = WTEXT("VeltraPrinterDriverSetup");
 
 namespace {
 
-const WChar kUsageText[] =
-    WTEXT("用法：VeltraSetup.exe [开关]\n") WTEXT("不带开关时显示安装向导。\n\n") WTEXT(
-        "/quiet（或 /q、/silent、/s）\t无人值守安装，不显示任何窗口；须与 /model 同用\n")
-        WTEXT("/model 型号\t要安装或卸载的型号，即向导列出的名称，例如 /model \"Veltra KX 500\"\n")
-            WTEXT("/port 端口\t打印机端口，例如 /port LPT2:；默认 LPT1:（仅与 /quiet 同用）\n")
-                WTEXT("/nodefault\t不把新打印机设为默认打印机（仅与 /quiet 同用）\n")
-                    WTEXT("/uninstall\t删除该型号的打印机及其驱动；须与 /model 同用\n")
-                        WTEXT("/log 文件\t把每一步的结果追加写入该文件（UTF-8）\n")
-                            WTEXT("/?（或 /help）\t显示本说明\n\n") WTEXT("退出代码：\n")
-                                WTEXT("0\t成功\n") WTEXT("3010\t成功，需要重新启动计算机\n")
-                                    WTEXT("1603\t安装或删除失败\n") WTEXT("87\t命令行有误\n")
+const WChar kUsageText[] = WTEXT("用法：VeltraSetup.exe [开关]\n") WTEXT(
+    "不带开关时显示安装向导。\n\n")
+    WTEXT("/quiet（或 /q、/silent、/s）\t无人值守安装，不显示任何窗口；须与 /model 同用\n") WTEXT(
+        "/model 型号\t要安装或卸载的型号，即向导列出的名称，例如 /model \"Veltra KX 500\"\n")
+        WTEXT("/port 端口\t打印机端口，例如 /port LPT2:；默认为原打印机的端口，没有时为 "
+              "LPT1:（仅与 /quiet 同用）\n")
+            WTEXT("/nodefault\t不改变默认打印机，原打印机是默认打印机时除外（仅与 /quiet 同用）\n")
+                WTEXT("/uninstall\t删除该型号的打印机及其驱动；须与 /model 同用\n")
+                    WTEXT("/log 文件\t把每一步的结果追加写入该文件（UTF-8）\n")
+                        WTEXT("/?（或 /help）\t显示本说明\n\n") WTEXT("退出代码：\n")
+                            WTEXT("0\t成功\n") WTEXT("3010\t成功，需要重新启动计算机\n")
+                                WTEXT("1603\t安装或删除失败\n") WTEXT("87\t命令行有误\n")
+                                    WTEXT("1622\t无法打开日志文件\n")
                                         WTEXT("1633\t此 Windows 不能安装此安装包\n")
                                             WTEXT("1618\t另一个打印机驱动安装程序正在运行");
 const WChar kErrorCaption[] = WTEXT("ERROR");
 const WChar kOkCaption[] = WTEXT("OK");
 const WChar kBusyText[] =
     WTEXT("打印机驱动安装程序已在运行。\n\n") WTEXT("请等待它结束后，再重新运行安装程序。");
+const WChar kLogFailedText[] = WTEXT("无法打开日志文件：\n");
 const WChar kUninstalledText[] = WTEXT("打印机驱动已删除。");
 const WChar kUninstallFailedText[] = WTEXT("打印机驱动删除失败！");
 
@@ -83,10 +86,14 @@ private:
     // What the model and port name, from the lists the wizard would show. False when the
     // command line names one that is not listed.
     bool ResolveChoices();
+    // The old printer's port when it is among the offered ones; empty otherwise.
+    WString OldPrinterPort() const;
     // The usage, and the exit code of a wrong command line.
     int WrongCommandLine() const;
-    // The log's first line, and from now on a line for every step.
-    void BeginSteps(const char* mode);
+    // What the run is, as the log's first line names it.
+    const char* Mode() const;
+    // From now on a log line for every step.
+    void BeginSteps();
     // Ends the run: the log's last line, and the exit code (the wizard's is always 0).
     int End(int exitCode);
     int Install();
@@ -96,6 +103,7 @@ private:
     SetupArguments m_args;
     WString m_strDriver;
     WString m_strPort;
+    NameList m_ports;
     bool m_bPackageReadable = true;
     CSetupLog m_log;
     bool m_bLogging = false;
@@ -113,9 +121,12 @@ int CSetupRun::WrongCommandLine() const {
     return kExitWrongCommandLine;
 }
 
-void CSetupRun::BeginSteps(const char* mode) {
+const char* CSetupRun::Mode() const {
+    return m_args.uninstall ? kUninstallMode : m_args.quiet ? kInstallMode : kWizardMode;
+}
+
+void CSetupRun::BeginSteps() {
     if (m_bLogging) {
-        m_log.Start(mode);
         theInstaller.SetStepListener(&m_log);
     }
 }
@@ -125,7 +136,12 @@ int CSetupRun::Run() {
     if (!arguments.empty()) {
         arguments.erase(arguments.begin());
     }
-    switch (ReadSetupArguments(arguments, m_args)) {
+    const ArgumentsVerdict verdict = ReadSetupArguments(arguments, m_args);
+    if (m_args.quiet) {
+        // Nobody is there to answer Windows' own boxes either, nor the print UI's.
+        NeverAskThroughErrorBoxes();
+    }
+    switch (verdict) {
     case ArgumentsVerdict::Wizard:
     case ArgumentsVerdict::Run:
         break;
@@ -140,9 +156,11 @@ int CSetupRun::Run() {
     }
     if (m_args.hasLog) {
         if (!m_log.Open(m_args.logPath.c_str())) {
-            return WrongCommandLine();
+            Tell((kLogFailedText + m_args.logPath).c_str(), kErrorCaption, MbOk | MbIconError);
+            return kExitLogFailure;
         }
         m_bLogging = true;
+        m_log.Start(Mode());
     }
 
     const StartRefusal refusal = FindStartRefusal(theInstaller);
@@ -151,11 +169,16 @@ int CSetupRun::Run() {
         return End(refusal == StartRefusal::PackagePathTooLong ? kExitFailed : kExitUnsupported);
     }
     // Two setups at once would remove and install over each other. A guard that cannot be
-    // made at all does not stop the setup: it would then never run anywhere that happens.
+    // made at all does not stop the setup: it would then never run anywhere that happens; nor
+    // does a name that someone else took, who could otherwise stop every setup for good.
     CNamedMutex guard;
-    if (guard.Claim(kSetupMutexName) == MutexClaim::HeldElsewhere) {
+    const MutexClaim claim = guard.Claim(kSetupMutexName);
+    if (claim == MutexClaim::HeldElsewhere) {
         Tell(kBusyText, kErrorCaption, MbOk | MbIconError);
         return End(kExitBusy);
+    }
+    if (claim != MutexClaim::Claimed && m_bLogging) {
+        m_log.GuardNotHeld(claim, guard.Error());
     }
     if (m_args.uninstall) {
         return Uninstall();
@@ -163,7 +186,7 @@ int CSetupRun::Run() {
     if (m_args.quiet) {
         return Install();
     }
-    BeginSteps(kWizardMode);
+    BeginSteps();
     m_runWizard();
     theInstaller.SetStepListener(nullptr);
     return End(kExitSucceeded);
@@ -189,11 +212,15 @@ bool CSetupRun::ResolveChoices() {
     theInstaller.GetModelDriverName(model.c_str(), driver, kPathCapacity);
     m_strDriver = driver;
 
-    NameList ports;
-    theInstaller.CollectOfferedPorts(ports);
-    m_strPort =
-        m_args.hasPort ? FindIgnoringCase(ports, m_args.port) : theInstaller.PreselectedPort(ports);
+    theInstaller.CollectOfferedPorts(m_ports);
+    m_strPort = m_args.hasPort ? FindIgnoringCase(m_ports, m_args.port)
+                               : theInstaller.PreselectedPort(m_ports);
     return !m_args.hasPort || !m_strPort.empty();
+}
+
+WString CSetupRun::OldPrinterPort() const {
+    const PrinterSettings* old = theInstaller.SavedSettings();
+    return old != nullptr ? FindIgnoringCase(m_ports, old->port) : WString();
 }
 
 int CSetupRun::End(int exitCode) {
@@ -208,11 +235,16 @@ int CSetupRun::End(int exitCode) {
 }
 
 int CSetupRun::Install() {
-    BeginSteps(kInstallMode);
+    BeginSteps();
     theInstaller.SetQuietFlag(1);
     theInstaller.SetDriverName(m_strDriver.c_str());
-    theInstaller.SetPortName(m_strPort.c_str());
-    theInstaller.SetDefaultFlag(m_args.noDefault ? 0 : 1);
+    // A reinstall keeps the printer where it stood (USB001, a network port) unless told
+    // otherwise, and where the old printer was this account's default, deleting it must not
+    // hand the default to another printer, even with /nodefault.
+    theInstaller.SaveOldPrinterSettings(m_strDriver.c_str());
+    const WString oldPort = m_args.hasPort ? WString() : OldPrinterPort();
+    theInstaller.SetPortName(oldPort.empty() ? m_strPort.c_str() : oldPort.c_str());
+    theInstaller.SetDefaultFlag(!m_args.noDefault || theInstaller.OldPrinterWasDefault() ? 1 : 0);
     theInstaller.SetTestPageFlag(0);
     const bool installed = m_bPackageReadable && CSetupSequence(theInstaller).Run();
     theInstaller.SetStepListener(nullptr);
@@ -223,7 +255,7 @@ int CSetupRun::Install() {
 }
 
 int CSetupRun::Uninstall() {
-    BeginSteps(kUninstallMode);
+    BeginSteps();
     theInstaller.SetQuietFlag(m_args.quiet ? 1 : 0);
     theInstaller.SetDriverName(m_strDriver.c_str());
     const bool removed = m_bPackageReadable && CSetupSequence(theInstaller).Uninstall();

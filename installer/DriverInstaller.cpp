@@ -2,6 +2,7 @@
 #include "installer/DriverInstaller.h"
 
 #include "platform/ModulePath.h"
+#include "platform/Spooler.h"
 
 namespace {
 const WChar kPrinterInfoFileName[] = WTEXT("PrinterInfor.Inf");
@@ -82,6 +83,14 @@ void CDriverInstaller::BuildLanguageFilePath() {
 
 void CDriverInstaller::SetDriverName(const WChar* name) {
     CopyText(m_szDriverName, kNameCapacity, name);
+    // Another model's settings are not this one's to carry.
+    const WString chosen = m_szDriverName;
+    if (m_bSettingsRead && !SpoolerNamesEqual(chosen.data(), chosen.size(), m_strSettingsOf.data(),
+                                              m_strSettingsOf.size())) {
+        m_bSettingsRead = false;
+        m_savedSettings.reset();
+        m_bOldWasDefault = 0;
+    }
 }
 
 void CDriverInstaller::GetDriverName(WChar* dest, std::size_t capacity) const {

@@ -3,13 +3,15 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "platform/Process.h"
+#include "platform/Spooler.h"
 #include "platform/Text.h"
 
-class CPrinterHandle;
 class ISetupListener;
+enum class StepOutcome;
 
 // A list of names, owned by the caller; the readers and queries only append to it.
 using NameList = std::vector<WString>;
@@ -84,6 +86,11 @@ public:
     // 1 when a printer of this name or a numbered copy of it is listed now that is not in
     // `before` (an earlier CollectPrintersByName); 0 otherwise, and when the spooler refused.
     int HasNewPrinterOfName(const WChar* name, const NameList& before) const;
+    // Every printer on this driver, whatever its name; Remote Desktop printers excepted.
+    int CollectPrintersOfDriver(const WChar* driver, NameList& printers) const;
+    // The first printer on this driver listed now that is not in `before` (an earlier
+    // CollectPrintersOfDriver); empty when there is none.
+    WString NewPrinterOfDriver(const WChar* driver, const NameList& before) const;
     int CollectPortNames(NameList& ports) const;
     // The ports the wizard offers: the spooler's, or a fixed list when it cannot be asked.
     void CollectOfferedPorts(NameList& ports) const;
@@ -119,7 +126,8 @@ public:
     int PurgePrinterQueue(CPrinterHandle& printer);
 
     // Driver and model matching. PackageHasDriver: 1 when the package's driver INF can be
-    // read and has a model line for this driver, as the print UI will look for it.
+    // read and this driver is a model of a models section Windows chooses on this machine
+    // (InfModels.h), as the print UI will look for it.
     int PackageHasDriver(const WChar* driverName);
     // The driver name in double quotes, as the INF's model lines begin with it.
     static WString QuotedModel(const WChar* driverName);
@@ -130,6 +138,20 @@ public:
     // The plug-and-play update and the installation sequence.
     int UpdatePnPDriver();
     int InstallDriver();
+
+    // What a reinstall carries across from the printer it replaces (CarriedSettings.cpp).
+    // Reads the settings of the printer named exactly as the driver, once for each driver
+    // name: a printer that a failed attempt created later does not replace them. Also notes
+    // whether that printer or a numbered copy of it is the user's default printer.
+    void SaveOldPrinterSettings(const WChar* driverName);
+    // The saved settings; null when there was no such printer.
+    const PrinterSettings* SavedSettings() const;
+    bool OldPrinterWasDefault() const { return m_bOldWasDefault != 0; }
+    // Sets the saved settings on the printer on this driver that the installation added (not
+    // in `before`), waiting for it as long as plug and play may take. Skipped when nothing was
+    // saved or no new printer came; failed, with the first error, when a setting could not be
+    // set (the rest is set all the same).
+    StepOutcome RestoreSettings(const NameList& before, unsigned long& error);
 
     // The attached USB printer and the device tree.
     int GetUsbPrinterModel(WString& model);
@@ -160,6 +182,11 @@ private:
     unsigned long m_nInstallError = 0;
     ISetupListener* m_pStepListener;
     CSystemProgram m_latePrintUI;
+    // The settings SaveOldPrinterSettings read, and for which driver name.
+    WString m_strSettingsOf;
+    bool m_bSettingsRead = false;
+    std::optional<PrinterSettings> m_savedSettings;
+    int m_bOldWasDefault = 0;
 };
 
 // The port the wizard offers first.

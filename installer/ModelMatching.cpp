@@ -1,12 +1,11 @@
-// Tying names together: the catalogue series that lists a printer's model, and the USB
-// hardware id the driver INF gives for the selected driver.
+// Tying names together: the catalogue series that lists a printer's model, whether the driver
+// INF offers the selected driver on this machine, and the USB hardware id it gives for it.
 #include "installer/DriverInstaller.h"
 
 #include <string_view>
 
+#include "installer/InfModels.h"
 #include "installer/LineReader.h"
-#include "platform/CodePage.h"
-#include "platform/Spooler.h"
 
 namespace {
 
@@ -15,9 +14,7 @@ const WChar kMakerMixedCase[] = WTEXT("Veltra");
 const WChar kMakerCapitals[] = WTEXT("VELTRA");
 const char kFieldSeparator = ',';
 const char kUsbMark[] = "USB";
-const char kBlanks[] = " \t";
 const WChar kQuote[] = WTEXT("\"");
-const char kModelQuote = '"';
 
 void ReplaceAll(WString& text, const WString& from, const WString& to) {
     for (std::size_t at = text.find(from); at != WString::npos;
@@ -104,25 +101,13 @@ WString CDriverInstaller::QuotedModel(const WChar* driverName) {
 
 int CDriverInstaller::PackageHasDriver(const WChar* driverName) {
     BuildDriverInfPath();
-    // A model line starts with the model in double quotes; the print UI finds the model
-    // without regard to letter case ("VELTRA KX-500" serves "Veltra KX-500").
-    const WString quoted = QuotedModel(driverName);
-    CLineReader inf;
-    if (!inf.Open(m_szDriverInf)) {
+    // The print UI installs the model from the models section Windows chooses here, so a model
+    // that the INF lists for the other architecture only would fail after the old printer had
+    // gone.
+    InfTarget target;
+    target.machine = ProgramMachine();
+    if (!QueryWindowsVersion(target.windows)) {
         return 0;
     }
-    std::string_view line;
-    while (inf.ReadLine(line)) {
-        // Only a line that starts with a quote is worth widening.
-        const std::size_t start = line.find_first_not_of(kBlanks);
-        if (start == std::string_view::npos || line[start] != kModelQuote) {
-            continue;
-        }
-        const WString text = WidenWithThreadCodePage(line.substr(start));
-        if (text.size() >= quoted.size() &&
-            SpoolerNamesEqual(text.data(), quoted.size(), quoted.data(), quoted.size())) {
-            return 1;
-        }
-    }
-    return 0;
+    return InfOffersModel(m_szDriverInf, driverName, target) ? 1 : 0;
 }

@@ -30,8 +30,17 @@ int CDriverInstaller::RemovePrinterAndDriver(const WChar* name, bool* printerDel
     return DeleteDriverAndFiles(copy.get());
 }
 
+namespace {
+// ERROR_INVALID_PARAMETER: a spooler that takes no deletion flag at all (Wine's).
+constexpr unsigned long kFlagRefused = 87;
+} // namespace
+
 int CDriverInstaller::DeleteDriverAndFiles(const WChar* name) {
-    return SpoolerDeletePrinterDriver(name) ? 1 : 0;
+    if (SpoolerDeletePrinterDriver(name, true)) {
+        return 1;
+    }
+    // Asked again without the flag, it deletes the driver and leaves its files.
+    return SpoolerLastError() == kFlagRefused && SpoolerDeletePrinterDriver(name, false) ? 1 : 0;
 }
 
 int CDriverInstaller::PurgePrinterQueue(CPrinterHandle& printer) {

@@ -30,31 +30,52 @@ bool StartsWithName(const WString& text, const WString& name) {
            SpoolerNamesEqual(text.data(), name.size(), name.data(), name.size());
 }
 
-// The printer of exactly this name, or one of its numbered copies: the name, a blank, then "("
-// and more text. Anything else after the name ("Veltra KX-6800(二楼)" for "Veltra KX-680") is
-// a printer the user named, perhaps for another model: never ours to take.
-bool IsPrinterOfName(const WString& printer, const WString& name) {
+// A numbered copy of the printer of this name: the name, a blank, then "(" and more text.
+// Anything else after the name ("Veltra KX-6800(二楼)" for "Veltra KX-680") is a printer the
+// user named, perhaps for another model.
+bool IsCopyName(const WString& printer, const WString& name) {
     const std::size_t n = name.size();
-    return SameName(printer, name) ||
-           (printer.size() > n + 2 && StartsWithName(printer, name) &&
-            printer[n] == kCopySeparator && printer[n + 1] == kCopyOpening);
+    return printer.size() > n + 2 && StartsWithName(printer, name) &&
+           printer[n] == kCopySeparator && printer[n + 1] == kCopyOpening;
 }
-} // namespace
 
-int CDriverInstaller::CollectPrintersByName(const WChar* name, NameList& printers) const {
-    NameList installed;
+// Ours: the printer of exactly this name, which the new one needs, whatever its driver; and a
+// numbered copy of it only when it is on this driver too ("Veltra KX-500 (redirected 2)" on
+// another driver is somebody else's). A Remote Desktop printer belongs to its session.
+bool IsPrinterOfName(const PrinterListing& printer, const WString& name) {
+    return !printer.remoteDesktop &&
+           (SameName(printer.name, name) ||
+            (IsCopyName(printer.name, name) && SameName(printer.driver, name)));
+}
+
+bool IsPrinterOfDriver(const PrinterListing& printer, const WString& driver) {
+    return !printer.remoteDesktop && SameName(printer.driver, driver);
+}
+
+// Appends the names of the local printers that `ours` takes; the count, or
+// kEnumerationFailed.
+template <class Ours> int CollectPrinters(const WString& name, NameList& printers, Ours ours) {
+    std::vector<PrinterListing> installed;
     if (!SpoolerEnumPrinters(installed)) {
         return kEnumerationFailed;
     }
-    const WString wanted = name;
     int count = 0;
-    for (const WString& printer : installed) {
-        if (IsPrinterOfName(printer, wanted)) {
-            printers.push_back(printer);
+    for (const PrinterListing& printer : installed) {
+        if (ours(printer, name)) {
+            printers.push_back(printer.name);
             ++count;
         }
     }
     return count;
+}
+} // namespace
+
+int CDriverInstaller::CollectPrintersByName(const WChar* name, NameList& printers) const {
+    return CollectPrinters(name, printers, IsPrinterOfName);
+}
+
+int CDriverInstaller::CollectPrintersOfDriver(const WChar* driver, NameList& printers) const {
+    return CollectPrinters(driver, printers, IsPrinterOfDriver);
 }
 
 int CDriverInstaller::IsPrinterInstalled(const WChar* name) const {
@@ -64,20 +85,29 @@ int CDriverInstaller::IsPrinterInstalled(const WChar* name) const {
     return CollectPrintersByName(name, found) > 0 ? 1 : 0;
 }
 
-int CDriverInstaller::HasNewPrinterOfName(const WChar* name, const NameList& before) const {
-    NameList now;
-    if (CollectPrintersByName(name, now) <= 0) {
-        return 0;
-    }
+namespace {
+// The first of `now` that is not in `before`; empty when there is none.
+WString FirstNewName(const NameList& now, const NameList& before) {
     for (const WString& printer : now) {
         const bool wasThere = std::any_of(before.begin(), before.end(), [&](const WString& old) {
             return SameName(old, printer);
         });
         if (!wasThere) {
-            return 1;
+            return printer;
         }
     }
-    return 0;
+    return WString();
+}
+} // namespace
+
+int CDriverInstaller::HasNewPrinterOfName(const WChar* name, const NameList& before) const {
+    NameList now;
+    return CollectPrintersByName(name, now) > 0 && !FirstNewName(now, before).empty() ? 1 : 0;
+}
+
+WString CDriverInstaller::NewPrinterOfDriver(const WChar* driver, const NameList& before) const {
+    NameList now;
+    return CollectPrintersOfDriver(driver, now) > 0 ? FirstNewName(now, before) : WString();
 }
 
 int CDriverInstaller::CollectPortNames(NameList& ports) const {

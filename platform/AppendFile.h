@@ -2,7 +2,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 #include "platform/Text.h"
 
@@ -16,13 +16,14 @@ public:
     CAppendFile& operator=(const CAppendFile&) = delete;
 
     // Opens `path` (a relative one from the current folder), creating the file when it is
-    // missing. False when it can be neither opened nor created, and when it is a link to
-    // another file (a symbolic link, or one of several hard links).
+    // missing. False when it can be neither opened nor created, and when it may lead to another
+    // file: a reparse point of any kind (a symbolic link, a junction, a mount point...), or one
+    // of several hard links.
     bool Open(const WChar* path);
     // Whether Open made the file, rather than finding it.
     bool Created() const { return m_bCreated; }
     // Appends the bytes at the file's end; false when not all of them were written.
-    bool Append(const std::string& bytes);
+    bool Append(std::string_view bytes);
     void Close();
 
 private:

@@ -28,12 +28,18 @@ VELTRA_XVFB_SCREEN="1280x1024x24"
 # Wine as the project runs it (tools/wine/wine): on a machine that runs no 32-bit programs,
 # 64-bit ones still run.
 export PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine:$PATH"
-# Whether this machine runs 32-bit programs at all: "no" when the kernel's 32-bit emulation
-# is off, and then neither 32-bit Wine nor the x86 package can run here.
-if [ ! -x /usr/lib/wine/wine ] || /usr/lib/wine/wine --version >/dev/null 2>&1; then
+# Whether this machine runs 32-bit Windows programs at all: "no" when the kernel's 32-bit
+# emulation is off, and then neither 32-bit Wine nor the x86 package can run here, and "no" when
+# 32-bit Wine (wine32:i386) could not be installed (tools/deps says why); VELTRA_WINE_NO_32BIT
+# tells which.
+if [ ! -x /usr/lib/wine/wine ]; then
+    export VELTRA_WINE_RUNS_32BIT=no
+    export VELTRA_WINE_NO_32BIT="32-bit Wine (wine32:i386) is not installed: tools/deps could not install it"
+elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
     export VELTRA_WINE_RUNS_32BIT=yes
 else
     export VELTRA_WINE_RUNS_32BIT=no
+    export VELTRA_WINE_NO_32BIT="its kernel's 32-bit emulation is off: dmesg says \"32-bit emulation disabled\""
 fi
 
 export WINEPREFIX="$VELTRA_WINE_BUILD_DIR/wineprefix"

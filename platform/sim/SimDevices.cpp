@@ -74,6 +74,7 @@ void Devices::Reset() {
     m_nextHandle = kFirstHandle;
     m_nCancelled = 0;
     m_nReenumerations = 0;
+    createsPrinters = true;
     m_bRestartNeeded = false;
 }
 
@@ -226,9 +227,11 @@ bool Devices::UpdateDriver(const WString& hardwareId, const WString& infPath, bo
         !model.empty()) {
         Spooler& spooler = Spooler::Get();
         if (!spooler.HasDriver(model)) {
-            spooler.AddDriver(model);
+            DriverTraits traits;
+            traits.package = infPath;
+            spooler.AddDriver(model, {}, traits);
         }
-        if (!spooler.FindPrinter(model)) {
+        if (createsPrinters && !spooler.FindPrinter(model)) {
             spooler.AddPrinter(model, device->port, model);
         }
         restartNeeded = m_bRestartNeeded;

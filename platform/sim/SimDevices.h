@@ -64,6 +64,9 @@ public:
     void Attach(const UsbPrinter& printer);
     // Whether the device installer asks for a restart after an update.
     void SetRestartNeeded(bool restart);
+    // Whether the device installer creates the printer before it returns; when not, a test
+    // adds it later, as Windows may a moment after the update.
+    bool createsPrinters = true;
 
     // Looking at the state.
     std::size_t OpenHandleCount() const;

@@ -79,17 +79,21 @@ bool CAppendFile::Open(const WChar* path) {
         return false;
     }
     auto fullPath = std::make_unique<WString>(sim::FullPath(path));
+    // CreateFileW makes no folder: in one that does not exist the file cannot be made.
+    if (!machine.FolderExists(fullPath->substr(0, fullPath->rfind(sim::kBackslash)))) {
+        return false;
+    }
     m_bCreated = !machine.AppendToFile(*fullPath, std::string());
     m_hFile = fullPath.release();
     return true;
 }
 
-bool CAppendFile::Append(const std::string& bytes) {
+bool CAppendFile::Append(std::string_view bytes) {
     const auto* path = static_cast<const WString*>(m_hFile);
     if (path == nullptr) {
         return false;
     }
-    sim::Machine::Get().AppendToFile(*path, bytes);
+    sim::Machine::Get().AppendToFile(*path, std::string(bytes));
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/ModulePath.h"
 #include "platform/ProgramCommandLine.h"
 #include "platform/Registry.h"
+#include "platform/WindowsVersion.h"
 #include "platform/Wow64.h"
 #include "platform/sim/SimDevices.h"
 #include "platform/sim/SimPrintUI.h"
@@ -23,6 +24,12 @@ namespace {
 const WChar kDefaultModulePath[] = WTEXT("C:\\VeltraSetup\\VeltraSetup.exe");
 const WChar kQuote[] = WTEXT("\"");
 const WChar kDefaultCurrentDirectory[] = WTEXT("C:\\Users\\Admin\\Downloads");
+constexpr unsigned kSuiteSingleUserTerminal = 0x0100; // VER_SUITE_SINGLEUSERTS
+// Windows 10 22H2 Pro: a workstation that takes one interactive session at a time.
+constexpr WindowsVersion kDefaultWindows = {10, 0, 19045, kProductWorkstation,
+                                            kSuiteSingleUserTerminal};
+const WChar kFolderEnd[] = WTEXT("\\");
+constexpr std::size_t kDriveLength = 2; // "C:"
 
 // The text with each character through `fold`, to look names up by.
 template <class Fold> WString Folded(const WString& text, Fold fold) {
@@ -60,14 +67,17 @@ void Machine::Reset() {
     isWow64Process2Answers = true;
     processMachine = kMachineUnknown;
     nativeMachine = kMachineAmd64;
+    windowsVersion = kDefaultWindows;
     // Started from Explorer: the program's path in quotes, nothing after it.
     commandLine = kQuote + modulePath + kQuote;
+    processId = kDefaultProcessId;
+    errorMode = 0;
     currentDirectory = kDefaultCurrentDirectory;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_files.clear();
         m_registry.clear();
-        m_heldMutexes.clear();
+        m_namedObjects.clear();
         m_messageBoxes.clear();
         m_failures.clear();
         m_threads.clear();
@@ -114,6 +124,15 @@ Machine::RegistryName Machine::RegistryKey(const WString& key, const WString& va
     return {Folded(key, UpcaseOrdinal), Folded(value, UpcaseOrdinal)};
 }
 
+bool Machine::FolderExists(const WString& folder) const {
+    const WString key = FileKey(folder + kFolderEnd);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto file = m_files.lower_bound(key);
+    return (folder.size() == kDriveLength && folder[1] == WTEXT(':')) ||
+           FileKey(currentDirectory + kFolderEnd).rfind(key, 0) == 0 ||
+           (file != m_files.end() && file->first.rfind(key, 0) == 0);
+}
+
 bool Machine::AppendToFile(const WString& path, const std::string& bytes) {
     std::lock_guard<std::mutex> lock(m_mutex);
     const auto file = m_files.try_emplace(FileKey(path));
@@ -137,25 +156,32 @@ bool Machine::FindRegistryValue(const WString& key, const WString& value,
     return true;
 }
 
-void Machine::HoldMutexElsewhere(const WString& name) {
+void Machine::HoldMutexElsewhere(const WString& name, ObjectOwner owner, ObjectKind kind) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_heldMutexes.insert(name);
+    m_namedObjects.insert({name, NamedObject{owner, kind}});
 }
 
-bool Machine::TakeMutex(const WString& name) {
+MutexClaim Machine::TakeMutex(const WString& name, unsigned long& error) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_heldMutexes.count(name) != 0) {
-        return false;
+    const auto it = m_namedObjects.find(name);
+    error = 0;
+    if (it == m_namedObjects.end()) {
+        m_namedObjects.insert({name, NamedObject{}});
+        return MutexClaim::Claimed;
     }
-    m_heldMutexes.insert(name);
-    return true;
+    if (it->second.kind != ObjectKind::Mutex) {
+        error = kErrorInvalidHandle; // as CreateMutexW fails on another type's name
+    } else if (it->second.owner == ObjectOwner::OtherUser) {
+        error = kErrorAlreadyExists; // a mutex, but no setup's
+    }
+    return error != 0 ? MutexClaim::Foreign : MutexClaim::HeldElsewhere;
 }
 
 void Machine::ReleaseMutex(const WString& name) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = m_heldMutexes.find(name);
-    if (it != m_heldMutexes.end()) {
-        m_heldMutexes.erase(it);
+    auto it = m_namedObjects.find(name);
+    if (it != m_namedObjects.end()) {
+        m_namedObjects.erase(it);
     }
 }
 
@@ -275,6 +301,11 @@ MachineType ProgramMachine() {
     return sim::Machine::Get().programMachine;
 }
 
+bool QueryWindowsVersion(WindowsVersion& version) {
+    version = sim::Machine::Get().windowsVersion;
+    return true;
+}
+
 bool ReadMachineDword(const WChar* key, const WChar* value, std::uint32_t& data) {
     sim::Machine::RegistryValue found;
     if (!sim::Machine::Get().FindRegistryValue(key, value, found) || !found.isDword) {
@@ -286,6 +317,14 @@ bool ReadMachineDword(const WChar* key, const WChar* value, std::uint32_t& data)
 
 WString ProgramCommandLine() {
     return sim::Machine::Get().commandLine;
+}
+
+unsigned long CurrentProcessId() {
+    return sim::Machine::Get().processId;
+}
+
+void NeverAskThroughErrorBoxes() {
+    sim::Machine::Get().errorMode |= sim::kSemFailCriticalErrors | sim::kSemNoOpenFileErrorBox;
 }
 
 LocalTime CurrentLocalTime() {

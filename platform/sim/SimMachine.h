@@ -13,7 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/NamedMutex.h"
 #include "platform/Text.h"
+#include "platform/WindowsVersion.h"
 #include "platform/Wow64.h"
 
 namespace sim {
@@ -42,6 +44,15 @@ enum class Operation {
 
 // Fail every call of an operation from now on, not only one of them.
 constexpr unsigned kEveryTime = 0;
+
+constexpr unsigned long kErrorAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
+constexpr unsigned kSemFailCriticalErrors = 0x0001; // SEM_FAILCRITICALERRORS
+constexpr unsigned kSemNoOpenFileErrorBox = 0x8000; // SEM_NOOPENFILEERRORBOX
+constexpr unsigned long kDefaultProcessId = 4242;
+
+// Who owns a named kernel object that another process made, and what kind of object it is.
+enum class ObjectOwner { System, Administrators, OtherUser };
+enum class ObjectKind { Mutex, Event };
 
 // How long (real time) a simulated wait without a time-out may block before the machine
 // gives up on it and counts a hang, so that a test fails instead of hanging.
@@ -75,6 +86,8 @@ public:
     bool isWow64Process2Answers = true;
     MachineType processMachine = kMachineUnknown;
     MachineType nativeMachine = kMachineAmd64;
+    // The running Windows, as RtlGetVersion tells it (Reset: Windows 10 22H2, a workstation).
+    WindowsVersion windowsVersion;
 
     // The command line as GetCommandLineW gives it (Reset: the program's path in quotes, as
     // Explorer starts it), and the current folder.
@@ -90,16 +103,27 @@ public:
     void SetRegistryValue(const WString& key, const WString& value, RegistryValue data);
     bool FindRegistryValue(const WString& key, const WString& value, RegistryValue& data) const;
 
-    // Named mutexes. Names match with case, as kernel object names do. Each holder counts:
-    // this process's claims, and other processes (HoldMutexElsewhere).
-    void HoldMutexElsewhere(const WString& name);
-    bool TakeMutex(const WString& name); // false when someone holds it already
+    // The process's id (GetCurrentProcessId) and error mode (SetErrorMode).
+    unsigned long processId = kDefaultProcessId;
+    unsigned errorMode = 0;
+
+    // Named kernel objects, in the one namespace of a Windows without private namespaces (as
+    // Wine), where any user may make an object under a name first. Names match with case, as
+    // kernel object names do. Each holder counts: this process's claims (a mutex owned by the
+    // Administrators group), and other processes (HoldMutexElsewhere).
+    void HoldMutexElsewhere(const WString& name, ObjectOwner owner = ObjectOwner::System,
+                            ObjectKind kind = ObjectKind::Mutex);
+    // Claims the mutex as CNamedMutex::Claim does; `error` as its Error() tells.
+    MutexClaim TakeMutex(const WString& name, unsigned long& error);
     void ReleaseMutex(const WString& name);
 
     // The machine's files, by full path; paths match without regard to case, as on Windows.
     void WriteFile(const WString& path, const std::string& bytes);
     bool ReadFile(const WString& path, std::string& bytes) const;
     void DeleteFile(const WString& path);
+    // Whether the folder ("C:\\Logs", "C:" for the drive's root) exists: a drive's root, the
+    // current folder or one above it, or a folder that holds a file.
+    bool FolderExists(const WString& folder) const;
     // Appends to the file, making it when missing; true when it was there before.
     bool AppendToFile(const WString& path, const std::string& bytes);
 
@@ -166,7 +190,11 @@ private:
     mutable std::mutex m_mutex;
     std::map<WString, std::string> m_files;
     std::map<RegistryName, RegistryValue> m_registry;
-    std::multiset<WString> m_heldMutexes;
+    struct NamedObject { // by default, the mutex this process claims
+        ObjectOwner owner = ObjectOwner::Administrators;
+        ObjectKind kind = ObjectKind::Mutex;
+    };
+    std::multimap<WString, NamedObject> m_namedObjects;
     std::vector<MessageBoxRecord> m_messageBoxes;
     std::map<Operation, Failure> m_failures;
     std::vector<std::unique_ptr<ThreadRecord>> m_threads;

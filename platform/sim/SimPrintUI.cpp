@@ -194,7 +194,9 @@ void PrintUI::Carry(const WString& parameters) {
             return;
         }
         if (!spooler.HasDriver(command.model)) {
-            spooler.AddDriver(command.model);
+            DriverTraits traits;
+            traits.package = command.infFile;
+            spooler.AddDriver(command.model, {}, traits);
         }
         spooler.AddPrinter(FreePrinterName(spooler, command.printer), command.port, command.model);
     } else if (command.setDefault) {

@@ -4,6 +4,7 @@
 #include "platform/TwoCallSizing.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimText.h"
@@ -20,6 +21,11 @@ namespace {
 // Handle values start here and only grow, so no handle is null and none outlives a Reset.
 constexpr std::uintptr_t kFirstHandle = 0x1000;
 
+// What a printer the spooler makes starts with: printing starts once a job is wholly spooled.
+constexpr unsigned long kPrinterAttributeLocal = 0x00000040; // PRINTER_ATTRIBUTE_LOCAL
+constexpr unsigned long kNewPrinterAttributes =
+    kPrinterAttributeLocal | kPrinterAttributeDoCompleteFirst;
+
 // What the calling thread's last spooler call left, as GetLastError would tell it.
 thread_local unsigned long t_lastError = kNoError;
 
@@ -29,15 +35,39 @@ bool SameName(const WString& a, const WString& b) {
 }
 
 // The bytes an enumeration needs for these names: each record, then its text with its NUL.
-std::size_t BytesFor(const std::vector<WString>& names, std::size_t recordBytes) {
+std::size_t BytesFor(const std::vector<PrinterListing>& records, std::size_t recordBytes) {
     std::size_t bytes = 0;
-    for (const WString& name : names) {
-        bytes += recordBytes + (name.size() + 1) * sizeof(WChar);
+    for (const PrinterListing& record : records) {
+        bytes += recordBytes + (record.name.size() + record.driver.size() + 2) * sizeof(WChar);
     }
     return bytes;
 }
 
 } // namespace
+
+// Each field as two bytes, low byte first, in the order of the struct.
+std::vector<unsigned char> DevMode::Bytes() const {
+    std::vector<unsigned char> bytes;
+    for (std::uint16_t field :
+         {specVersion, driverVersion, size, driverExtra, paperSize, orientation}) {
+        bytes.push_back(static_cast<unsigned char>(field & 0xFF));
+        bytes.push_back(static_cast<unsigned char>(field >> 8));
+    }
+    return bytes;
+}
+
+bool DevMode::Parse(const std::vector<unsigned char>& bytes, DevMode& devMode) {
+    std::uint16_t* const fields[] = {&devMode.specVersion, &devMode.driverVersion,
+                                     &devMode.size,        &devMode.driverExtra,
+                                     &devMode.paperSize,   &devMode.orientation};
+    if (bytes.size() != 2 * std::size(fields)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        *fields[i] = static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
+    return true;
+}
 
 Spooler::Spooler() {
     m_nextHandle = kFirstHandle;
@@ -53,6 +83,9 @@ void Spooler::Reset() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_printers.clear();
     m_drivers.clear();
+    m_driverStore.clear();
+    refusesDeletionFlags = false;
+    stagingResult = kSpoolerSucceeded;
     m_ports = kDefaultPorts;
     m_defaultPrinter.clear();
     m_handles.clear();
@@ -65,29 +98,45 @@ void Spooler::Reset() {
 
 // ---- Setting the scene
 
-void Spooler::AddDriver(const WString& name, const std::vector<WString>& files) {
+void Spooler::AddDriver(const WString& name, const std::vector<WString>& files,
+                        const DriverTraits& traits) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (auto& driver : m_drivers) {
-        if (SameName(driver.first, name)) {
-            driver.second = files;
-            return;
-        }
+    if (!traits.package.empty()) {
+        AddToStore(traits.package);
     }
-    m_drivers[name] = files;
+    Driver* installed = FindDriver(name);
+    if (installed != nullptr) {
+        *installed = Driver{files, traits};
+        return;
+    }
+    m_drivers[name] = Driver{files, traits};
+}
+
+bool Spooler::ChangePrinter(const WString& name,
+                            const std::function<void(PrinterSettings&)>& change) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Printer* printer = FindByName(name);
+    if (printer == nullptr) {
+        return false;
+    }
+    change(printer->settings);
+    return true;
 }
 
 bool Spooler::AddPrinter(const WString& name, const WString& port, const WString& driver) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const bool driverInstalled =
-        std::any_of(m_drivers.begin(), m_drivers.end(),
-                    [&driver](const auto& installed) { return SameName(installed.first, driver); });
-    if (name.empty() || FindByName(name) != nullptr || !driverInstalled) {
+    const Driver* installed = FindDriver(driver);
+    if (name.empty() || FindByName(name) != nullptr || installed == nullptr) {
         return false;
     }
     Printer printer;
     printer.name = name;
     printer.port = port;
     printer.driver = driver;
+    printer.settings.printProcessor = WTEXT("winprint");
+    printer.settings.datatype = WTEXT("RAW");
+    printer.settings.attributes = kNewPrinterAttributes;
+    printer.settings.devMode = installed->traits.defaults.Bytes();
     printer.id = ++m_nextPrinterId;
     m_printers.push_back(printer);
     return true;
@@ -136,8 +185,12 @@ std::optional<SpoolerPrinter> Spooler::FindPrinter(const WString& name) const {
 
 bool Spooler::HasDriver(const WString& name) const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return std::any_of(m_drivers.begin(), m_drivers.end(),
-                       [&name](const auto& driver) { return SameName(driver.first, name); });
+    return const_cast<Spooler*>(this)->FindDriver(name) != nullptr;
+}
+
+std::vector<WString> Spooler::DriverStore() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_driverStore;
 }
 
 bool Spooler::HasPort(const WString& name) const {
@@ -224,10 +277,14 @@ bool Spooler::Answer(std::unique_lock<std::mutex>& lock, SpoolerCallRecord recor
 }
 
 bool Spooler::Enumerate(SpoolerCall which, bool withBuffer, std::size_t bufferBytes,
-                        std::size_t& needed, std::vector<WString>& names) {
+                        std::size_t& needed, std::vector<PrinterListing>& records) {
     std::unique_lock<std::mutex> lock(m_mutex);
     const bool printers = which == SpoolerCall::EnumPrinters;
-    const std::vector<WString> listed = printers ? ListedPrinterNames() : m_ports;
+    std::vector<PrinterListing> listed =
+        printers ? ListedPrinters() : std::vector<PrinterListing>();
+    for (const WString& port : printers ? std::vector<WString>() : m_ports) {
+        listed.push_back({port, WString(), false});
+    }
     needed = m_nClaimedBytes != 0
                  ? m_nClaimedBytes
                  : BytesFor(listed, printers ? kPrinterRecordBytes : kPortRecordBytes);
@@ -241,7 +298,7 @@ bool Spooler::Enumerate(SpoolerCall which, bool withBuffer, std::size_t bufferBy
         if (bufferBytes < needed) {
             return kErrorInsufficientBuffer;
         }
-        names = listed;
+        records = listed;
         return kNoError;
     });
 }
@@ -310,6 +367,9 @@ bool Spooler::DeletePrinterDriver(const WString& name, DriverFiles files) {
     return Answer(lock, {SpoolerCall::DeletePrinterDriver, name}, [&]() {
         auto driver = std::find_if(m_drivers.begin(), m_drivers.end(),
                                    [&name](const auto& d) { return SameName(d.first, name); });
+        if (files != DriverFiles::None && refusesDeletionFlags) {
+            return kErrorInvalidParameter;
+        }
         if (driver == m_drivers.end()) {
             return kErrorUnknownPrinterDriver;
         }
@@ -323,23 +383,137 @@ bool Spooler::DeletePrinterDriver(const WString& name, DriverFiles files) {
         const auto sharedByAnother = [&](const WString& file) {
             return std::any_of(m_drivers.begin(), m_drivers.end(), [&](const auto& other) {
                 return &other != &*driver &&
-                       std::any_of(other.second.begin(), other.second.end(),
+                       std::any_of(other.second.files.begin(), other.second.files.end(),
                                    [&](const WString& used) { return SameName(used, file); });
             });
         };
-        const bool anyShared =
-            std::any_of(driver->second.begin(), driver->second.end(), sharedByAnother);
+        const std::vector<WString>& own = driver->second.files;
+        const bool anyShared = std::any_of(own.begin(), own.end(), sharedByAnother);
         if (files == DriverFiles::All && anyShared) {
             return kErrorPrinterDriverInUse;
         }
-        for (const WString& file : driver->second) {
-            if (!sharedByAnother(file)) {
+        for (const WString& file : own) {
+            if (files != DriverFiles::None && !sharedByAnother(file)) {
                 Machine::Get().DeleteFile(file);
             }
         }
         m_drivers.erase(driver);
         return kNoError;
     });
+}
+
+bool Spooler::GetPrinter(void* handle, PrinterSettings& settings) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return Answer(lock, {SpoolerCall::GetPrinter, WString()}, [&]() {
+        const Handle* open = FindHandle(handle);
+        if (open == nullptr) {
+            return kErrorInvalidHandle;
+        }
+        const Printer* printer = FindById(open->printerId);
+        settings = printer->settings;
+        settings.printerName = printer->name;
+        settings.port = printer->port;
+        settings.driver = printer->driver;
+        return kNoError;
+    });
+}
+
+bool Spooler::SetPrinter(void* handle, const PrinterSettings& settings) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return Answer(lock, {SpoolerCall::SetPrinter, WString()}, [&]() {
+        unsigned long error = kNoError;
+        Printer* printer = ControlledPrinter(handle, error);
+        if (printer == nullptr) {
+            return error;
+        }
+        const bool shared = (settings.attributes & kPrinterAttributeShared) != 0;
+        const bool shareTaken =
+            std::any_of(m_printers.begin(), m_printers.end(), [&](const Printer& other) {
+                return &other != printer &&
+                       (other.settings.attributes & kPrinterAttributeShared) != 0 &&
+                       SameName(other.settings.shareName, settings.shareName);
+            });
+        if (shared && shareTaken) {
+            return kErrorDuplicateShare;
+        }
+        // Level 2 without a security descriptor leaves the printer's own.
+        const std::vector<unsigned char> dacl = printer->settings.dacl;
+        printer->settings = settings;
+        printer->settings.dacl = dacl;
+        printer->port = settings.port;
+        return kNoError;
+    });
+}
+
+bool Spooler::SetSecurity(void* handle, const std::vector<unsigned char>& dacl) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return Answer(lock, {SpoolerCall::SetSecurity, WString()}, [&]() {
+        unsigned long error = kNoError;
+        Printer* printer = ControlledPrinter(handle, error);
+        if (printer != nullptr) {
+            printer->settings.dacl = dacl;
+        }
+        return error;
+    });
+}
+
+bool Spooler::MergeDevMode(void* handle, const std::vector<unsigned char>& saved,
+                           std::vector<unsigned char>& merged) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return Answer(lock, {SpoolerCall::DocumentProperties, WString()}, [&]() {
+        const Handle* open = FindHandle(handle);
+        DevMode own;
+        DevMode wanted;
+        if (open == nullptr || !DevMode::Parse(FindById(open->printerId)->settings.devMode, own) ||
+            !DevMode::Parse(saved, wanted)) {
+            return kErrorInvalidParameter;
+        }
+        own.paperSize = wanted.paperSize;
+        own.orientation = wanted.orientation;
+        merged = own.Bytes();
+        return kNoError;
+    });
+}
+
+bool Spooler::FindDriver(const WString& driver, bool& installed, WString& infPath) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Driver* found = const_cast<Spooler*>(this)->FindDriver(driver);
+    installed = found != nullptr;
+    infPath = installed ? found->traits.package : WString();
+    return true;
+}
+
+// HRESULTs carry a Win32 error in their low word (HRESULT_FROM_WIN32).
+static SpoolerResult HresultOf(unsigned long error) {
+    constexpr unsigned long kWin32Facility = 0x80070000UL;
+    return error == kNoError ? kSpoolerSucceeded
+                             : static_cast<SpoolerResult>(kWin32Facility | (error & 0xFFFFUL));
+}
+
+SpoolerResult Spooler::StagePackage(const WString& infPath) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    SpoolerResult result = stagingResult;
+    const bool staged = Answer(lock, {SpoolerCall::StagePackage, infPath}, [&]() {
+        if (result == kSpoolerSucceeded) {
+            AddToStore(infPath);
+        }
+        return static_cast<unsigned long>(result);
+    });
+    return staged ? kSpoolerSucceeded : static_cast<SpoolerResult>(t_lastError);
+}
+
+SpoolerResult Spooler::DeletePackage(const WString& infPath) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const bool deleted = Answer(lock, {SpoolerCall::DeletePackage, infPath}, [&]() {
+        auto it = std::find_if(m_driverStore.begin(), m_driverStore.end(),
+                               [&](const WString& staged) { return SameName(staged, infPath); });
+        if (it == m_driverStore.end()) {
+            return static_cast<unsigned long>(HresultOf(kErrorFileNotFound2));
+        }
+        m_driverStore.erase(it);
+        return kNoError;
+    });
+    return deleted ? kSpoolerSucceeded : static_cast<SpoolerResult>(t_lastError);
 }
 
 unsigned long Spooler::LastError() const {
@@ -365,6 +539,20 @@ Spooler::Printer* Spooler::FindById(unsigned long id) {
     return it == m_printers.end() ? nullptr : &*it;
 }
 
+// The store keeps one copy of a package, however often it comes.
+void Spooler::AddToStore(const WString& infPath) {
+    if (std::none_of(m_driverStore.begin(), m_driverStore.end(),
+                     [&](const WString& staged) { return SameName(staged, infPath); })) {
+        m_driverStore.push_back(infPath);
+    }
+}
+
+Spooler::Driver* Spooler::FindDriver(const WString& name) {
+    auto it = std::find_if(m_drivers.begin(), m_drivers.end(),
+                           [&name](const auto& driver) { return SameName(driver.first, name); });
+    return it == m_drivers.end() ? nullptr : &it->second;
+}
+
 Spooler::Handle* Spooler::FindHandle(void* handle) {
     auto it = m_handles.find(reinterpret_cast<std::uintptr_t>(handle));
     return it == m_handles.end() ? nullptr : &it->second;
@@ -386,14 +574,15 @@ Spooler::Printer* Spooler::ControlledPrinter(void* handle, unsigned long& error)
     return FindById(open->printerId);
 }
 
-std::vector<WString> Spooler::ListedPrinterNames() const {
-    std::vector<WString> names;
+std::vector<PrinterListing> Spooler::ListedPrinters() const {
+    std::vector<PrinterListing> listed;
     for (const Printer& printer : m_printers) {
         if (!printer.pendingDeletion) {
-            names.push_back(printer.name);
+            listed.push_back({printer.name, printer.driver,
+                              (printer.settings.attributes & kPrinterAttributeRemoteDesktop) != 0});
         }
     }
-    return names;
+    return listed;
 }
 
 // A printer pending deletion goes once it has neither an open handle nor a queued job.
@@ -412,9 +601,9 @@ namespace {
 // The two calls of an enumeration, as the Windows build makes them: first with no buffer to
 // learn the size, then with a buffer of that size (or, when the first call already succeeded
 // because there is nothing to list, again with no buffer). Names are added only on success.
-bool EnumerateNames(sim::SpoolerCall which, std::vector<WString>& names) {
+bool EnumerateRecords(sim::SpoolerCall which, std::vector<PrinterListing>& records) {
     sim::Spooler& spooler = sim::Spooler::Get();
-    std::vector<WString> found;
+    std::vector<PrinterListing> found;
     CReportedBuffer buffer;
     const bool ok = EnumerateInTwoCalls(
         buffer,
@@ -425,7 +614,7 @@ bool EnumerateNames(sim::SpoolerCall which, std::vector<WString>& names) {
     if (!ok) {
         return false;
     }
-    names.insert(names.end(), found.begin(), found.end());
+    records.insert(records.end(), found.begin(), found.end());
     return true;
 }
 
@@ -435,20 +624,53 @@ bool SpoolerNamesEqual(const WChar* a, std::size_t aLength, const WChar* b, std:
     return sim::EqualsOrdinalIgnoringCase(WString(a, aLength), WString(b, bLength));
 }
 
-bool SpoolerEnumPrinters(std::vector<WString>& names) {
-    return EnumerateNames(sim::SpoolerCall::EnumPrinters, names);
+bool SpoolerEnumPrinters(std::vector<PrinterListing>& printers) {
+    return EnumerateRecords(sim::SpoolerCall::EnumPrinters, printers);
 }
 
 bool SpoolerEnumPorts(std::vector<WString>& names) {
-    return EnumerateNames(sim::SpoolerCall::EnumPorts, names);
+    std::vector<PrinterListing> ports;
+    if (!EnumerateRecords(sim::SpoolerCall::EnumPorts, ports)) {
+        return false;
+    }
+    for (const PrinterListing& port : ports) {
+        names.push_back(port.name);
+    }
+    return true;
+}
+
+bool SpoolerGetDefaultPrinter(WString& name) {
+    name = sim::Spooler::Get().DefaultPrinter();
+    return !name.empty();
+}
+
+bool SameDevModeLayout(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    sim::DevMode first;
+    sim::DevMode second;
+    return sim::DevMode::Parse(a, first) && sim::DevMode::Parse(b, second) &&
+           first.specVersion == second.specVersion && first.driverVersion == second.driverVersion &&
+           first.size == second.size && first.driverExtra == second.driverExtra;
 }
 
 unsigned long SpoolerLastError() {
     return sim::Spooler::Get().LastError();
 }
 
-bool SpoolerDeletePrinterDriver(const WChar* driverName) {
-    return sim::Spooler::Get().DeletePrinterDriver(driverName, sim::DriverFiles::Unused);
+bool SpoolerDeletePrinterDriver(const WChar* driverName, bool unusedFiles) {
+    return sim::Spooler::Get().DeletePrinterDriver(
+        driverName, unusedFiles ? sim::DriverFiles::Unused : sim::DriverFiles::None);
+}
+
+bool SpoolerFindDriver(const WChar* driverName, bool& installed, WString& infPath) {
+    return sim::Spooler::Get().FindDriver(driverName, installed, infPath);
+}
+
+SpoolerResult SpoolerStageDriverPackage(const WChar* infPath) {
+    return sim::Spooler::Get().StagePackage(infPath);
+}
+
+SpoolerResult SpoolerDeleteDriverPackage(const WChar* infPath) {
+    return sim::Spooler::Get().DeletePackage(infPath);
 }
 
 CPrinterHandle::~CPrinterHandle() {
@@ -476,4 +698,21 @@ bool CPrinterHandle::Close() {
     void* closing = m_hPrinter;
     m_hPrinter = nullptr;
     return sim::Spooler::Get().ClosePrinter(closing);
+}
+
+bool CPrinterHandle::GetSettings(PrinterSettings& settings) {
+    return IsOpen() && sim::Spooler::Get().GetPrinter(m_hPrinter, settings);
+}
+
+bool CPrinterHandle::SetSettings(const PrinterSettings& settings) {
+    return IsOpen() && sim::Spooler::Get().SetPrinter(m_hPrinter, settings);
+}
+
+bool CPrinterHandle::SetDacl(const std::vector<unsigned char>& dacl) {
+    return IsOpen() && !dacl.empty() && sim::Spooler::Get().SetSecurity(m_hPrinter, dacl);
+}
+
+bool CPrinterHandle::MergeDevMode(const WChar*, const std::vector<unsigned char>& saved,
+                                  std::vector<unsigned char>& merged) {
+    return IsOpen() && sim::Spooler::Get().MergeDevMode(m_hPrinter, saved, merged);
 }

@@ -20,6 +20,13 @@
 // - Enumerations size themselves as the real ones do: the records need bytes (see
 //   kPrinterRecordBytes), a call with too small a buffer fails with ERROR_INSUFFICIENT_BUFFER
 //   and tells how many bytes it needs. With nothing to list a call with no buffer succeeds.
+// - A printer keeps what GetPrinterW level 2 tells of it (PrinterSettings); a new one gets its
+//   driver's printing defaults. SetPrinterW level 2 refuses a share name that another printer
+//   object holds, one pending deletion included (NERR_DuplicateShare), and sets no security;
+//   level 3 sets the DACL alone. DocumentPropertiesW merges the saved paper size and
+//   orientation into the printer's own defaults (refuse it to have it fail as Wine's does).
+// - The driver store holds the packages staged (UploadPrinterDriverPackageW) or installed by the
+//   print UI; a driver remembers the package it came from.
 // - A refused call changes nothing: a refused ClosePrinter leaves the handle open.
 // - Every member function may be called from any thread.
 #pragma once
@@ -49,6 +56,27 @@ constexpr unsigned long kErrorInvalidUserBuffer = 1784;    // ERROR_INVALID_USER
 constexpr unsigned long kErrorUnknownPrinterDriver = 1797; // ERROR_UNKNOWN_PRINTER_DRIVER
 constexpr unsigned long kErrorInvalidPrinterName = 1801;   // ERROR_INVALID_PRINTER_NAME
 constexpr unsigned long kErrorPrinterDriverInUse = 3001;   // ERROR_PRINTER_DRIVER_IN_USE
+constexpr unsigned long kErrorFileNotFound2 = 2;           // ERROR_FILE_NOT_FOUND: no default
+constexpr unsigned long kErrorDuplicateShare = 2118;       // NERR_DuplicateShare
+
+// A DEVMODE as the simulated drivers lay it out: the four fields that tell a driver's layout,
+// then the two settings a test looks at. Bytes() gives it as the spooler hands it out.
+struct DevMode {
+    std::uint16_t specVersion = 0x0401; // DM_SPECVERSION
+    std::uint16_t driverVersion = 0x0100;
+    std::uint16_t size = 220; // sizeof(DEVMODEW)
+    std::uint16_t driverExtra = 0;
+    std::uint16_t paperSize = 9;   // DMPAPER_A4
+    std::uint16_t orientation = 1; // DMORIENT_PORTRAIT
+    std::vector<unsigned char> Bytes() const;
+    static bool Parse(const std::vector<unsigned char>& bytes, DevMode& devMode);
+};
+
+// What a simulated driver brings besides its files.
+struct DriverTraits {
+    DevMode defaults;
+    WString package; // the INF path of the package it came from; it lands in the driver store
+};
 
 // Bytes one record takes in an enumeration's buffer before its texts: the size of
 // PRINTER_INFO_2W and of PORT_INFO_2W in 64-bit Windows.
@@ -67,6 +95,12 @@ enum class SpoolerCall {
     DeletePrinter,       // DeletePrinter
     ClosePrinter,        // ClosePrinter
     DeletePrinterDriver, // DeletePrinterDriverExW
+    GetPrinter,          // GetPrinterW level 2
+    SetPrinter,          // SetPrinterW level 2
+    SetSecurity,         // SetPrinterW level 3
+    StagePackage,        // UploadPrinterDriverPackageW (the error is the HRESULT)
+    DeletePackage,       // DeletePrinterDriverPackageW (the error is the HRESULT)
+    DocumentProperties,  // DocumentPropertiesW merging printing defaults
 };
 
 // One call as the spooler received and answered it.
@@ -86,11 +120,13 @@ struct SpoolerPrinter {
     int queuedJobs = 0;
     bool pendingDeletion = false;
     int openHandles = 0;
+    // Everything else GetPrinterW level 2 tells (its name, port and driver are the above).
+    PrinterSettings settings;
 };
 
 // Which of a deleted driver's files go with it: all (DPD_DELETE_ALL_FILES) or the unused ones
 // (DPD_DELETE_UNUSED_FILES).
-enum class DriverFiles { All, Unused };
+enum class DriverFiles { All, Unused, None };
 
 // Refuse every call from now on, not only one of them.
 constexpr unsigned kEveryCall = 0;
@@ -105,7 +141,14 @@ public:
     // Setting the scene. AddPrinter adds at the end of the list; it fails when the name is
     // taken or the driver is not installed. QueueJobs fails for a missing printer or one
     // pending deletion; SetDefaultPrinter for a printer that cannot be opened.
-    void AddDriver(const WString& name, const std::vector<WString>& files = {});
+    void AddDriver(const WString& name, const std::vector<WString>& files = {},
+                   const DriverTraits& traits = DriverTraits());
+    // Changes what GetPrinterW tells of a printer, as a user's own settings would.
+    bool ChangePrinter(const WString& name, const std::function<void(PrinterSettings&)>& change);
+    // Deletion flags refused with ERROR_INVALID_PARAMETER, as Wine refuses every one.
+    bool refusesDeletionFlags = false;
+    // What UploadPrinterDriverPackageW answers (S_OK: it stages the package).
+    SpoolerResult stagingResult = kSpoolerSucceeded;
     bool AddPrinter(const WString& name, const WString& port, const WString& driver);
     bool QueueJobs(const WString& printer, int count);
     void SetPorts(const std::vector<WString>& ports);
@@ -116,7 +159,8 @@ public:
     std::optional<SpoolerPrinter> FindPrinter(const WString& name) const;
     bool HasDriver(const WString& name) const;
     bool HasPort(const WString& name) const;
-    WString DefaultPrinter() const; // empty when there is none
+    std::vector<WString> DriverStore() const; // the packages' INF paths
+    WString DefaultPrinter() const;           // empty when there is none
     std::size_t OpenHandleCount() const;
     std::vector<SpoolerCallRecord> Calls() const;
     std::size_t CallCount(SpoolerCall call) const;
@@ -139,18 +183,31 @@ public:
     // the calling thread's last error, kNoError on success.
     // One enumeration call (EnumPrinters or EnumPorts): `needed` gets the bytes the whole
     // list takes, and on success `names` gets the list.
+    // (For ports only the listing's name is set.)
     bool Enumerate(SpoolerCall which, bool withBuffer, std::size_t bufferBytes, std::size_t& needed,
-                   std::vector<WString>& names);
+                   std::vector<PrinterListing>& records);
     void* OpenPrinter(const WString& name, PrinterAccess access); // null when refused
     bool PurgePrinter(void* handle);
     bool DeletePrinter(void* handle);
     bool ClosePrinter(void* handle);
     bool DeletePrinterDriver(const WString& name, DriverFiles files);
+    bool GetPrinter(void* handle, PrinterSettings& settings);
+    bool SetPrinter(void* handle, const PrinterSettings& settings);
+    bool SetSecurity(void* handle, const std::vector<unsigned char>& dacl);
+    bool MergeDevMode(void* handle, const std::vector<unsigned char>& saved,
+                      std::vector<unsigned char>& merged);
+    bool FindDriver(const WString& driver, bool& installed, WString& infPath) const;
+    SpoolerResult StagePackage(const WString& infPath);
+    SpoolerResult DeletePackage(const WString& infPath);
     unsigned long LastError() const;
 
 private:
     struct Printer : SpoolerPrinter {
         unsigned long id = 0;
+    };
+    struct Driver {
+        std::vector<WString> files;
+        DriverTraits traits;
     };
     struct Handle {
         unsigned long printerId = 0;
@@ -171,12 +228,15 @@ private:
     Printer* FindById(unsigned long id);
     Handle* FindHandle(void* handle);
     Printer* ControlledPrinter(void* handle, unsigned long& error);
-    std::vector<WString> ListedPrinterNames() const;
+    Driver* FindDriver(const WString& name);
+    void AddToStore(const WString& infPath);
+    std::vector<PrinterListing> ListedPrinters() const;
     void DeleteIfDone(const Printer& printer);
 
     mutable std::mutex m_mutex;
     std::vector<Printer> m_printers;
-    std::map<WString, std::vector<WString>> m_drivers; // by name as installed: its files
+    std::map<WString, Driver> m_drivers; // by name as installed
+    std::vector<WString> m_driverStore;
     std::vector<WString> m_ports;
     WString m_defaultPrinter;
     std::map<std::uintptr_t, Handle> m_handles;

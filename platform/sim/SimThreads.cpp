@@ -144,13 +144,14 @@ CNamedMutex::~CNamedMutex() {
 
 MutexClaim CNamedMutex::Claim(const WChar* name) {
     sim::ReleaseMutex(m_hMutex);
+    m_hNamespace = nullptr; // the simulated Windows has no private namespaces
     sim::Machine& machine = sim::Machine::Get();
-    if (machine.TakeFailure(sim::Operation::CreateMutex)) {
+    if (machine.TakeFailure(sim::Operation::CreateMutex, m_nError)) {
         return MutexClaim::Failed;
     }
-    if (!machine.TakeMutex(name)) {
-        return MutexClaim::HeldElsewhere;
+    const MutexClaim claim = machine.TakeMutex(name, m_nError);
+    if (claim == MutexClaim::Claimed) {
+        m_hMutex = new WString(name);
     }
-    m_hMutex = new WString(name);
-    return MutexClaim::Claimed;
+    return claim;
 }

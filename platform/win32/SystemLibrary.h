@@ -21,9 +21,20 @@ template <class Function> Function* FunctionAt(FARPROC address) {
     return reinterpret_cast<Function*>(reinterpret_cast<void*>(address));
 }
 
+// A function of a DLL that every process has loaded from the start (kernel32, ntdll), so it is
+// looked up without loading anything: null where that DLL lacks it.
+template <class Function> Function* LoadedSystemFunction(const wchar_t* module, const char* name) {
+    return FunctionAt<Function>(GetProcAddress(GetModuleHandleW(module), name));
+}
+
 // A kernel32 function that older versions of Windows lack: null where it is missing.
 template <class Function> Function* KernelFunction(const char* name) {
-    return FunctionAt<Function>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name));
+    return LoadedSystemFunction<Function>(L"kernel32.dll", name);
+}
+
+// An ntdll function, for what only ntdll tells truly: null where it is missing.
+template <class Function> Function* NtdllFunction(const char* name) {
+    return LoadedSystemFunction<Function>(L"ntdll.dll", name);
 }
 
 // One system DLL, loaded on first use and kept for the life of the process.

@@ -23,7 +23,8 @@ bool CAppendFile::Open(const WChar* path) {
     m_bCreated = GetLastError() != ERROR_ALREADY_EXISTS;
     m_hFile = file;
     // Elevated, the program must not append to a file that a user laid in its way as a link
-    // to another one (a system file): a symbolic link or a second hard link is refused.
+    // to another one (a system file): a reparse point of any kind (its attribute, whatever its
+    // tag: symbolic link, junction, mount point or another) or a second hard link is refused.
     BY_HANDLE_FILE_INFORMATION information = {};
     if (!GetFileInformationByHandle(file, &information) ||
         (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
@@ -35,7 +36,7 @@ bool CAppendFile::Open(const WChar* path) {
     return true;
 }
 
-bool CAppendFile::Append(const std::string& bytes) {
+bool CAppendFile::Append(std::string_view bytes) {
     if (m_hFile == nullptr) {
         return false;
     }

@@ -300,8 +300,8 @@ int RunFinish(int runs, const std::wstring& wizard) {
     return 0;
 }
 
-// The milliseconds the log gives its install and default-printer steps (the last field of a
-// line, the step the second); negative when either is missing or failed.
+// The milliseconds the log gives its install and default-printer steps (the field before a
+// line's last, the process id; the step the second); negative when either is missing or failed.
 double DesignedWaits(const std::wstring& log) {
     std::ifstream file(log.c_str());
     std::string line;
@@ -312,7 +312,9 @@ double DesignedWaits(const std::wstring& log) {
         std::string date, time, step, outcome, rest;
         fields >> date >> time >> step >> outcome;
         if ((step == "install" || step == "default-printer") && outcome == "ok") {
-            waits += std::stod(line.substr(line.find_last_of('\t') + 1));
+            const std::size_t processId = line.find_last_of('\t');
+            const std::size_t duration = line.find_last_of('\t', processId - 1) + 1;
+            waits += std::stod(line.substr(duration, processId - duration));
             ++found;
         }
     }

@@ -67,16 +67,23 @@ TEST(DriverSteps, FillsTheDetailsOfTheNewSteps) {
     std::vector<Step> steps;
     std::wstring error;
     ASSERT_TRUE(parseSteps("add-printer A|LPT1:\nadd-printer B|LPT2:|Veltra KX\n"
-                           "close altf4\nprintui fail-all\ntexts 7 a|b c|",
+                           "close altf4\nprintui fail-all\ntexts 7 a|b c|\n"
+                           "printer-settings A|comment=x=y\\s|share=|paper=09",
                            steps, error))
         << utf8(error);
-    ASSERT_EQ(steps.size(), 5u);
+    ASSERT_EQ(steps.size(), 6u);
     EXPECT_EQ(utf8(steps[0].driver), "A") << "the driver entry is named as the printer";
     EXPECT_EQ(utf8(steps[1].driver), "Veltra KX");
     EXPECT_EQ(steps[2].closeWay, driver::CloseWay::AltF4);
     EXPECT_EQ(steps[3].printUiMode, driver::PrintUiMode::FailAll);
     EXPECT_EQ(steps[4].controlId, 7);
     EXPECT_EQ(steps[4].items, (std::vector<std::wstring>{L"a", L"b c", L""}));
+    const std::vector<driver::PrinterSetting>& settings = steps[5].settings;
+    ASSERT_EQ(settings.size(), 3u);
+    EXPECT_EQ(utf8(settings[0].value), "x=y ");
+    EXPECT_EQ(settings[1].field, driver::PrinterField::Share);
+    EXPECT_EQ(utf8(settings[2].value), "9") << "a number reads back as the spooler writes it";
+    EXPECT_EQ(settings[2].number, 9);
 }
 
 struct BadLine {
@@ -91,6 +98,9 @@ TEST(DriverSteps, RefusesMalformedStepsWithTheReason) {
         {"printer A|B|C", "line 1: 'printer' needs <name>|<port>, got \"A|B|C\""},
         {"printer |LPT1:", "line 1: 'printer' needs <name>|<port>, got \"|LPT1:\""},
         {"no-printer", "line 1: 'no-printer' needs a name"},
+        {"set-printer A|colour=1",
+         "line 1: expected <key>=<value>, got \"colour=1\" (keys: comment, location, share, "
+         "separator, priority, default-priority, start, until, paper, orientation)"},
         {"printui", "line 1: unknown printui setting \"\" (fail-port <port>, fail-all, delay <ms> "
                     "or normal)"},
         {"printui fail-port", "line 1: 'printui fail-port' needs the port"},

@@ -35,7 +35,8 @@ void UsePackageFor(const std::string& driver) {
     UseCatalogue("[PRINTER_SERIES]\nKX通用系列\n[KX通用系列]\nVeltra M\n[PRINTER_NAME]\nVeltra M=" +
                  driver + "\n");
     sim::Machine::Get().WriteFile(theInstaller.GetDriverInf(),
-                                  "[Veltra.NTamd64]\n\"" + driver + "\" = M.GPD,LPTENUM\\M\n");
+                                  "[Manufacturer]\nV=Veltra,NTamd64\n[Veltra.NTamd64]\n\"" +
+                                      driver + "\" = M.GPD,LPTENUM\\M\n");
 }
 
 // The models the driver page lists, joined with "|".

@@ -210,6 +210,8 @@ TEST_F(ConfirmationPage, ACataloguedUsbPrinterTakesThePlugAndPlayRoute) {
 TEST_F(ConfirmationPage, AFailureLeavesThePageForBackAndASecondFinish) {
     Spooler::Get().AddDriver(kKx500);
     ASSERT_TRUE(Spooler::Get().AddPrinter(kKx500 + WTEXT(" (Copy 1)"), WTEXT("COM1:"), kKx500));
+    ASSERT_TRUE(Spooler::Get().AddPrinter(kKx500, WTEXT("COM3:"), kKx500));
+    Spooler::Get().ChangePrinter(kKx500, [](PrinterSettings& s) { s.comment = WTEXT("前台"); });
     // First a package whose INF does not name the driver: it fails before anything is removed.
     std::string inf;
     ASSERT_TRUE(Machine().ReadFile(theInstaller.GetDriverInf(), inf));
@@ -226,7 +228,8 @@ TEST_F(ConfirmationPage, AFailureLeavesThePageForBackAndASecondFinish) {
     Finish();
 
     EXPECT_TRUE(Wizard().IsOpen());
-    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"", kFailed, kInstalling, kFailed}));
+    EXPECT_EQ(StatusTexts(),
+              (std::vector<std::string>{"", kFailed, kRemoving, kInstalling, kFailed}));
     EXPECT_EQ(Boxes(), (std::vector<Outcome>{kFailureBox, kFailureBox}));
     ExpectButtonsEnabled(true);
     EXPECT_EQ(Commands(), (std::vector<std::string>{"/if"})) << "no default for a failure";
@@ -250,13 +253,15 @@ TEST_F(ConfirmationPage, AFailureLeavesThePageForBackAndASecondFinish) {
 
     ASSERT_FALSE(lateAtEachCall.empty());
     EXPECT_EQ(lateAtEachCall[0], sim::ProgramState::Finished) << "the spooler touched beside it";
-    EXPECT_EQ(StatusTexts(),
-              (std::vector<std::string>{"", kFailed, kInstalling, kFailed, "", kInstalling, kFailed,
-                                        kInstalling, kRemoving, kInstalling, kSucceeded}));
+    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"", kFailed, kRemoving, kInstalling, kFailed,
+                                                       "", kInstalling, kFailed, kInstalling,
+                                                       kRemoving, kInstalling, kSucceeded}));
     EXPECT_EQ(Boxes(), (std::vector<Outcome>{kFailureBox, kFailureBox, kFailureBox, kSuccessBox}));
     EXPECT_FALSE(Wizard().IsOpen());
     ASSERT_EQ(Spooler::Get().Printers().size(), 1u) << "neither the old copy nor a new one";
     EXPECT_EQ(U8(Spooler::Get().FindPrinter(kKx500)->port), "LPT2:");
+    EXPECT_EQ(U8(Spooler::Get().FindPrinter(kKx500)->settings.comment), "前台")
+        << "what the second Finish saved before it removed the old printer";
     ExpectNothingLeft();
 }
 

@@ -117,6 +117,75 @@ TEST_F(Matching, TheHardwareIdIsTheFieldAfterTheFirstCommaOfTheFirstUsbLine) {
         << "no INF";
 }
 
+// The package check finds a model only in the models section Windows chooses for the
+// program's architecture and the running Windows (10.0.19045, a workstation, suite 0x100).
+TEST_F(Matching, ThePackageOffersOnlyTheModelsOfTheSectionWindowsChooses) {
+    const MachineType x64 = kMachineAmd64;
+    const MachineType x86 = kMachineI386;
+    const std::string sample = SourceFile("sample/PrinterDriver/OEMPRINTCOMP.INF");
+    const std::string newer =
+        "[Manufacturer]\nV=M,NTamd64,NTamd64.10.0...19045,NTamd64.10.0...22000\n"
+        "[M.NTamd64]\n\"VELTRA OLD\"=S\n[M.NTamd64.10.0...19045]\n\"VELTRA M\"=S\n"
+        "[M.NTamd64.10.0...22000]\n\"VELTRA 11\"=S\n";
+    const std::string strings =
+        "[Manufacturer]\n%V%=%Models%,NTamd64\n[Strings]\nModels=Other\n"
+        "KX=\"VELTRA OTHER\"\n[Strings.0804]\nmodels = \"M\"\nkx=\"VELTRA M\"\n"
+        "[M.NTamd64]\n%KX% = S\n[Other.NTamd64]\n\"VELTRA O\"=S\n";
+    const std::string comments =
+        "[Manufacturer] ; makers\n V = M , NTamd64 ; x64\n; V2=X,NTamd64\n"
+        "[m.ntAMD64]\n; \"VELTRA C\" = S\n \"veltra m;1\" = S ; one\n[X.NTamd64]\n"
+        "\"VELTRA X\" = S\n";
+    const struct {
+        const char* what;
+        MachineType program;
+        std::string inf;
+        const char* driver;
+        int found;
+    } cases[] = {
+        {"the sample package, x64", x64, sample, "Veltra KX-680", 1},
+        {"the sample package, x86", x86, sample, "Veltra KX-680", 1},
+        {"a model the INF lacks", x64, sample, "Veltra KX-9999", 0},
+        {"x86 models only: the x64 program refuses", x64,
+         "[Manufacturer]\nV=M,NTx86\n[M.NTx86]\n\"VELTRA M\"=S\n", "Veltra M", 0},
+        {"x86 models only: the x86 program takes them", x86,
+         "[Manufacturer]\nV=M,NTx86\n[M.NTx86]\n\"VELTRA M\"=S\n", "Veltra M", 1},
+        {"x86 and NT: x86 chooses NTx86", x86,
+         "[Manufacturer]\nV=M,NT,NTx86\n[M.NT]\n\"VELTRA M\"=S\n[M.NTx86]\n\"VELTRA X\"=S\n",
+         "Veltra M", 0},
+        {"NT alone fits x86", x86, "[Manufacturer]\nV=M,NT.6.0\n[M.NT.6.0]\n\"VELTRA M\"=S\n",
+         "Veltra M", 1},
+        {"NT alone does not fit x64", x64, "[Manufacturer]\nV=M,NT\n[M.NT]\n\"VELTRA M\"=S\n",
+         "Veltra M", 0},
+        {"undecorated, x86", x86, "[Manufacturer]\nV=M\n[M]\n\"VELTRA M\"=S\n", "Veltra M", 1},
+        {"undecorated, x64", x64, "[Manufacturer]\nV=M\n[M]\n\"VELTRA M\"=S\n", "Veltra M", 0},
+        {"undecorated when no decoration fits, x86", x86,
+         "[Manufacturer]\nV=M,NTamd64\n[M]\n\"VELTRA M\"=S\n", "Veltra M", 1},
+        {"the highest version not above Windows", x64, newer, "Veltra M", 1},
+        {"an older section Windows would not choose", x64, newer, "Veltra OLD", 0},
+        {"a version above the running Windows", x64, newer, "Veltra 11", 0},
+        {"product type and suite that fit", x64,
+         "[Manufacturer]\nV=M,NTamd64,NTamd64.6.1.0x1.0x100\n[M.NTamd64.6.1.0x1.0x100]\n\"VELTRA "
+         "M\"=S\n",
+         "Veltra M", 1},
+        {"a server product type does not fit", x64,
+         "[Manufacturer]\nV=M,NTamd64.6.1.3\n[M.NTamd64.6.1.3]\n\"VELTRA M\"=S\n", "Veltra M", 0},
+        {"%strkey% from [Strings.0804] over [Strings]", x64, strings, "Veltra M", 1},
+        {"no model from the [Strings] section's choice", x64, strings, "Veltra O", 0},
+        {"comments, blanks and letter case", x64, comments, "Veltra M;1", 1},
+        {"a commented-out model", x64, comments, "Veltra C", 0},
+        {"a commented-out manufacturer", x64, comments, "Veltra X", 0},
+        {"a model in the ANSI code page", x64,
+         "[Manufacturer]\nV=M,NTamd64\n[M.NTamd64]\n\"\xD7\xBF\xC0\xBD KX\"=S\n", "卓澜 KX", 1},
+        {"a model line outside any models section", x64, "\"VELTRA M\" = S\n", "Veltra M", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Machine().programMachine = c.program;
+        Machine().WriteFile(m_installer.GetDriverInf(), c.inf);
+        EXPECT_EQ(m_installer.PackageHasDriver(sim::FromUtf8(c.driver).c_str()), c.found);
+    }
+}
+
 // Every road through InstallDriver: the route it takes, what it returns, what the system
 // shows afterwards.
 TEST_F(Matching, TheInstallationTakesTheRouteTheAttachedPrinterDecides) {

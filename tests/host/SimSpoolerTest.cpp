@@ -38,7 +38,7 @@ protected:
 
     std::vector<WString> ListedPrinters() {
         std::vector<WString> names;
-        EXPECT_TRUE(SpoolerEnumPrinters(names));
+        EXPECT_TRUE(SpoolerEnumPrinterNames(names));
         return names;
     }
 
@@ -57,7 +57,7 @@ using SimSpoolerEnumTest = SimSpoolerTest;
 TEST_F(SimSpoolerEnumTest, ListsPrintersInTheirOrderWithTheTwoCallSizing) {
     InstallPrinters({kPrinter, kOffice, kCopy});
     std::vector<WString> names = {WTEXT("already there")};
-    ASSERT_TRUE(SpoolerEnumPrinters(names));
+    ASSERT_TRUE(SpoolerEnumPrinterNames(names));
     EXPECT_EQ(names, (std::vector<WString>{WTEXT("already there"), kPrinter, kOffice, kCopy}));
 
     const std::vector<sim::SpoolerCallRecord> calls = Spooler().Calls();
@@ -72,7 +72,7 @@ TEST_F(SimSpoolerEnumTest, ListsPrintersInTheirOrderWithTheTwoCallSizing) {
 
 TEST_F(SimSpoolerEnumTest, NothingToListMeansTwoCallsWithoutBuffer) {
     std::vector<WString> names;
-    ASSERT_TRUE(SpoolerEnumPrinters(names));
+    ASSERT_TRUE(SpoolerEnumPrinterNames(names));
     EXPECT_TRUE(names.empty());
     const std::vector<sim::SpoolerCallRecord> calls = Spooler().Calls();
     ASSERT_EQ(calls.size(), 2u);
@@ -85,12 +85,13 @@ TEST_F(SimSpoolerEnumTest, NothingToListMeansTwoCallsWithoutBuffer) {
 TEST_F(SimSpoolerEnumTest, ATooSmallBufferIsRefusedWithTheSizeNeeded) {
     InstallPrinters({kPrinter});
     std::size_t needed = 0;
-    std::vector<WString> names;
-    EXPECT_FALSE(Spooler().Enumerate(SpoolerCall::EnumPrinters, true, 1, needed, names));
+    std::vector<PrinterListing> listed;
+    EXPECT_FALSE(Spooler().Enumerate(SpoolerCall::EnumPrinters, true, 1, needed, listed));
     EXPECT_EQ(Spooler().LastError(), sim::kErrorInsufficientBuffer);
-    EXPECT_TRUE(names.empty());
-    EXPECT_TRUE(Spooler().Enumerate(SpoolerCall::EnumPrinters, true, needed, needed, names));
-    EXPECT_EQ(names, std::vector<WString>{kPrinter});
+    EXPECT_TRUE(listed.empty());
+    EXPECT_TRUE(Spooler().Enumerate(SpoolerCall::EnumPrinters, true, needed, needed, listed));
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].name, kPrinter);
 }
 
 TEST_F(SimSpoolerEnumTest, PortsComeInTheGivenOrder) {
@@ -290,7 +291,7 @@ TEST_F(SimSpoolerPurgeTest, QueuedJobsKeepADeletedPrinterAndItsDriver) {
     EXPECT_TRUE(handle.Close());
     EXPECT_TRUE(Exists(kPrinter)) << "its jobs still wait";
     EXPECT_FALSE(handle.Open(kPrinter.c_str(), PrinterAccess::AllAccess));
-    EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver.c_str()));
+    EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver.c_str(), true));
 }
 
 TEST_F(SimSpoolerPurgeTest, PurgeDeleteCloseRemovesAPrinterWithJobs) {
@@ -302,7 +303,7 @@ TEST_F(SimSpoolerPurgeTest, PurgeDeleteCloseRemovesAPrinterWithJobs) {
     EXPECT_TRUE(handle.Delete());
     EXPECT_TRUE(handle.Close());
     EXPECT_FALSE(Exists(kPrinter));
-    EXPECT_TRUE(SpoolerDeletePrinterDriver(kDriver.c_str()));
+    EXPECT_TRUE(SpoolerDeletePrinterDriver(kDriver.c_str(), true));
 }
 
 // ---- Drivers
@@ -312,12 +313,12 @@ using SimSpoolerDriverTest = SimSpoolerTest;
 TEST_F(SimSpoolerDriverTest, AnUnusedDriverGoesWithItsFiles) {
     InstallPrinters({kOffice}, kOtherDriver);
     ASSERT_TRUE(DriverFileOnDisk());
-    EXPECT_TRUE(SpoolerDeletePrinterDriver(WTEXT("VELTRA LQ-630K")));
+    EXPECT_TRUE(SpoolerDeletePrinterDriver(WTEXT("VELTRA LQ-630K"), true));
     EXPECT_FALSE(Spooler().HasDriver(kDriver));
     EXPECT_FALSE(DriverFileOnDisk());
     EXPECT_TRUE(Spooler().HasDriver(kOtherDriver));
 
-    EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver.c_str())) << "already gone";
+    EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver.c_str(), true)) << "already gone";
     EXPECT_EQ(Spooler().LastError(), sim::kErrorUnknownPrinterDriver);
 }
 
@@ -326,24 +327,24 @@ TEST_F(SimSpoolerDriverTest, AFileAnotherDriverSharesStaysAndRefusesDeletingAllF
     Spooler().AddDriver(kOtherDriver, {kDriverFile});
     EXPECT_FALSE(Spooler().DeletePrinterDriver(kDriver, sim::DriverFiles::All));
     EXPECT_EQ(Spooler().LastError(), sim::kErrorPrinterDriverInUse);
-    EXPECT_TRUE(SpoolerDeletePrinterDriver(kDriver.c_str()));
+    EXPECT_TRUE(SpoolerDeletePrinterDriver(kDriver.c_str(), true));
     EXPECT_FALSE(Spooler().HasDriver(kDriver));
     EXPECT_TRUE(DriverFileOnDisk()) << "still used by " << U8(kOtherDriver);
 }
 
 TEST_F(SimSpoolerDriverTest, ADriverInUseStaysUntilItsLastPrinterIsGone) {
     InstallPrinters({kPrinter, kCopy});
-    EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver.c_str()));
+    EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver.c_str(), true));
     EXPECT_EQ(Spooler().LastError(), sim::kErrorPrinterDriverInUse);
 
     CPrinterHandle handle;
     for (const WString& name : {kPrinter, kCopy}) {
         ASSERT_TRUE(handle.Open(name.c_str(), PrinterAccess::AllAccess));
         ASSERT_TRUE(handle.Delete());
-        EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver.c_str())) << "a handle is still open";
+        EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver.c_str(), true)) << "a handle is still open";
         ASSERT_TRUE(handle.Close());
     }
-    EXPECT_TRUE(SpoolerDeletePrinterDriver(kDriver.c_str()));
+    EXPECT_TRUE(SpoolerDeletePrinterDriver(kDriver.c_str(), true));
     EXPECT_FALSE(DriverFileOnDisk());
 }
 
@@ -377,7 +378,7 @@ TEST_F(SimSpoolerRefusalTest, AnEnumerationFailsWhicheverCallIsRefused) {
             InstallPrinters({kPrinter});
             Spooler().Refuse(call, c.error, c.nthCall);
             std::vector<WString> names = {kOffice};
-            const bool listed = call == SpoolerCall::EnumPrinters ? SpoolerEnumPrinters(names)
+            const bool listed = call == SpoolerCall::EnumPrinters ? SpoolerEnumPrinterNames(names)
                                                                   : SpoolerEnumPorts(names);
             EXPECT_FALSE(listed) << c.nthCall << " " << c.error;
             EXPECT_EQ(names, std::vector<WString>{kOffice}) << "names must stay as they were";
@@ -385,7 +386,7 @@ TEST_F(SimSpoolerRefusalTest, AnEnumerationFailsWhicheverCallIsRefused) {
             EXPECT_EQ(Spooler().Calls().back().error, c.error);
 
             names.clear();
-            const bool again = call == SpoolerCall::EnumPrinters ? SpoolerEnumPrinters(names)
+            const bool again = call == SpoolerCall::EnumPrinters ? SpoolerEnumPrinterNames(names)
                                                                  : SpoolerEnumPorts(names);
             EXPECT_TRUE(again) << "a one-off refusal must not last";
         }
@@ -408,7 +409,7 @@ TEST_F(SimSpoolerRefusalTest, AListThatGrowsBetweenTheCallsIsReadAgain) {
             }
         };
         std::vector<WString> names = {kOffice};
-        const bool listed = SpoolerEnumPrinters(names);
+        const bool listed = SpoolerEnumPrinterNames(names);
         const bool readWhole = growths == 1;
         EXPECT_EQ(listed, readWhole);
         EXPECT_EQ(names.size(), readWhole ? 3u : 1u);
@@ -420,7 +421,7 @@ TEST_F(SimSpoolerRefusalTest, AListThatGrowsBetweenTheCallsIsReadAgain) {
 TEST_F(SimSpoolerRefusalTest, AnEmptyListWhoseSecondCallFailsIsAFailure) {
     Spooler().Refuse(SpoolerCall::EnumPrinters, sim::kErrorRpcServerUnavailable, 2);
     std::vector<WString> names;
-    EXPECT_FALSE(SpoolerEnumPrinters(names));
+    EXPECT_FALSE(SpoolerEnumPrinterNames(names));
 }
 
 TEST_F(SimSpoolerRefusalTest, OnlyTheNthCallIsRefused) {
@@ -460,7 +461,7 @@ TEST_F(SimSpoolerRefusalTest, ARefusedCallChangesNothing) {
     EXPECT_FALSE(Spooler().FindPrinter(kPrinter)->pendingDeletion);
 
     Spooler().Refuse(SpoolerCall::DeletePrinterDriver, sim::kErrorAccessDenied);
-    EXPECT_FALSE(SpoolerDeletePrinterDriver(kOtherDriver.c_str()));
+    EXPECT_FALSE(SpoolerDeletePrinterDriver(kOtherDriver.c_str(), true));
     EXPECT_TRUE(Spooler().HasDriver(kOtherDriver));
 
     Spooler().Refuse(SpoolerCall::ClosePrinter, sim::kErrorInvalidHandle);
@@ -483,7 +484,7 @@ TEST_F(SimSpoolerThreadTest, ConcurrentCallersLeaveAConsistentSpooler) {
         threads.emplace_back([] {
             for (int round = 0; round < kRounds; ++round) {
                 std::vector<WString> names;
-                EXPECT_TRUE(SpoolerEnumPrinters(names));
+                EXPECT_TRUE(SpoolerEnumPrinterNames(names));
                 CPrinterHandle handle;
                 EXPECT_TRUE(handle.Open(kOffice.c_str(), PrinterAccess::AllAccess));
                 EXPECT_TRUE(handle.Purge());

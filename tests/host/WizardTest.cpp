@@ -25,26 +25,43 @@ const WString kKx500 = WTEXT("Veltra KX-500");
 const WString kProgram = WTEXT("\"C:\\VeltraSetup\\VeltraSetup.exe\" ");
 const WString kInstall = WTEXT("/quiet /model \"veltra kx 500\" /log C:\\setup.log ");
 
-// Every printer as "name|port", and the default printer last.
+// Every printer as "name|port", the default printer, then whether the driver and packages
+// are installed.
 std::string SpoolerHolds() {
     std::string holds;
     for (const sim::SpoolerPrinter& printer : Spooler::Get().Printers()) {
         holds += U8(printer.name) + "|" + U8(printer.port) + "; ";
     }
-    return holds + "default: " + U8(Spooler::Get().DefaultPrinter());
+    return holds + "default: " + U8(Spooler::Get().DefaultPrinter()) +
+           (Spooler::Get().HasDriver(kKx500) ? "; driver" : "") + "; store " +
+           std::to_string(Spooler::Get().DriverStore().size());
 }
+// A catalogued KX-500 on USB.
+void AttachKx500() {
+    sim::UsbPrinter printer;
+    printer.devicePath =
+        WTEXT("\\\\?\\usb#vid_1a2b&pid_0500#1#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}");
+    printer.deviceId = sim::DeviceIdBytes("MFG:Veltra;MDL:Veltra KX 500;");
+    printer.hardwareIds = {WTEXT("USBPRINT\\VELTRAKX-5004C7E")};
+    sim::Devices::Get().Attach(printer);
+}
+
 // The log's steps and outcomes, "step:outcome" a line ("step:failed:code" with an error code).
 std::string LogSteps() {
     std::string bytes, steps;
     sim::Machine::Get().ReadFile(WTEXT("C:\\setup.log"), bytes);
     for (std::size_t at = 0; (at = bytes.find('\t', at)) != std::string::npos;) {
         const std::size_t outcome = bytes.find('\t', at + 1), code = bytes.find('\t', outcome + 1);
+        const std::size_t end = bytes.find('\n', at);
         const std::string step = bytes.substr(at + 1, outcome - at - 1),
                           said = bytes.substr(outcome + 1, code - outcome - 1),
                           number = bytes.substr(code + 1, bytes.find('\t', code + 1) - code - 1);
         const bool failedStep = said == "failed" && step != "end" && !number.empty();
         steps += step + ":" + said + (failedStep ? ":" + number : "") + " ";
-        at = bytes.find('\n', at);
+        const std::size_t processId = bytes.rfind('\t', end) + 1; // the last field
+        EXPECT_EQ(bytes.substr(processId, end - processId),
+                  std::to_string(sim::kDefaultProcessId) + "\r");
+        at = end;
     }
     return steps;
 }
@@ -61,6 +78,17 @@ protected:
     bool RunApp(ScriptedUser& user) {
         Machine().user = std::ref(user);
         return theApp.InitInstance();
+    }
+
+    // Runs the application on a fresh machine with the sample package, what `scene` laid out
+    // and these arguments, as a deployment engine starts it; it must never go on running.
+    void RunFresh(const WString& arguments, const std::function<void()>& scene) {
+        Machine().Reset();
+        theInstaller = CDriverInstaller();
+        WriteSamplePackage(theInstaller.GetPrinterInfoFile(), theInstaller.GetDriverInf());
+        scene();
+        Machine().commandLine = kProgram + arguments;
+        EXPECT_FALSE(theApp.InitInstance());
     }
 };
 
@@ -254,8 +282,9 @@ TEST_F(Wizard, UserWhoWalksAwayDoesNotHangTheModalLoop) {
     EXPECT_EQ(Machine().abandonedSheets, 1);
 }
 
-// Started by a deployment engine: one row per exit code, each a whole run that must show
-// nothing and leave the spooler as the code says.
+// Started by a deployment engine: one row per exit code (1618: the guard's own table), each a
+// whole run that must show nothing and leave the spooler as the code says; the last row, without
+// /quiet, shows its one box.
 TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo) {
     struct Row {
         const char* what;
@@ -264,6 +293,18 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
         int exitCode;
         std::string spooler;
         std::string log;
+        const char* box = nullptr;
+    };
+    const std::string kUntouched =
+        "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ; driver; store 0";
+    const WString kUninstall = WTEXT("/uninstall /Q /log C:\\setup.log /MODEL \"Veltra KX 500\"");
+    constexpr auto kUntrustedPackage =
+        static_cast<SpoolerResult>(0x800B0109u); // CERT_E_UNTRUSTEDROOT
+    const auto renamedPrinter = [] {
+        sim::DriverTraits traits;
+        traits.package = theInstaller.GetDriverInf();
+        Spooler::Get().AddDriver(kKx500, {}, traits);
+        Spooler::Get().AddPrinter(WTEXT("前台打印机"), WTEXT("LPT1:"), kKx500);
     };
     const auto oldPrinter = [] {
         Spooler::Get().AddDriver(kKx500);
@@ -272,42 +313,36 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
     };
     const Row rows[] = {
         {"installed", kInstall + WTEXT("/port lpt2:"), oldPrinter, kExitSucceeded,
-         "Veltra KX-500|LPT2:; default: Veltra KX-500",
-         "start:install check:ok remove:ok remove:ok delete-driver:ok rescan:ok install:ok "
-         "default-printer:ok end:ok "},
+         "Veltra KX-500|LPT2:; default: Veltra KX-500; driver; store 1",
+         "start:install check:ok stage:ok remove:ok remove:ok delete-driver:ok rescan:ok "
+         "install:ok restore:ok default-printer:ok end:ok "},
         {"plug and play, restart needed", kInstall + WTEXT("-NoDefault"),
          [] {
-             sim::UsbPrinter printer;
-             printer.devicePath = WTEXT("\\\\?\\usb#vid_1a2b&pid_0500#1#{28d78fad-5a12-11d1-ae5b-"
-                                        "0000f803a8c2}");
-             printer.deviceId = sim::DeviceIdBytes("MFG:Veltra;MDL:Veltra KX 500;");
-             printer.hardwareIds = {WTEXT("USBPRINT\\VELTRAKX-5004C7E")};
-             sim::Devices::Get().Attach(printer);
+             AttachKx500();
              sim::Devices::Get().SetRestartNeeded(true);
          },
-         kExitRestartNeeded, "VELTRA KX-500|USB001; default: ",
-         "start:install check:ok install:ok end:restart-needed "},
+         kExitRestartNeeded, "VELTRA KX-500|USB001; default: ; driver; store 1",
+         "start:install check:ok stage:ok install:ok restore:skipped end:restart-needed "},
         {"the package lacks the driver", kInstall,
          [oldPrinter] {
              oldPrinter();
              sim::Machine::Get().WriteFile(theInstaller.GetDriverInf(),
                                            "\"VELTRA KX-680\" = KX680.GPD");
          },
-         kExitFailed, "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ",
-         "start:install check:failed end:failed "},
+         kExitFailed, kUntouched, "start:install check:failed end:failed "},
         {"rundll32 cannot be started: told by the exit code alone", kInstall,
          [oldPrinter] {
              oldPrinter();
              sim::PrintUI::Get().RemoveRundll32();
          },
-         kExitFailed, "default: ",
-         "start:install check:ok remove:ok remove:ok delete-driver:ok rescan:ok install:failed:2 "
-         "end:failed "},
+         kExitFailed, "default: ; store 1",
+         "start:install check:ok stage:ok remove:ok remove:ok delete-driver:ok rescan:ok "
+         "install:failed:2 end:failed "},
         {"the print UI outlives its 15 minutes: ended", kInstall,
          [] { sim::PrintUI::Get().SetOutcome(sim::CommandOutcome::RunsPastWait); }, kExitFailed,
-         "default: ", "start:install check:ok install:failed:1460 end:failed "},
+         "default: ; store 1", "start:install check:ok stage:ok install:failed:1460 end:failed "},
         {"an unlisted port", kInstall + WTEXT("/port LPT9:"), oldPrinter, kExitWrongCommandLine,
-         "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ", ""},
+         kUntouched, ""},
         {"protected print mode", kInstall,
          [oldPrinter] {
              oldPrinter();
@@ -315,14 +350,29 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
                  WTEXT("SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP"),
                  WTEXT("WindowsProtectedPrintGroupPolicyState"), {true, 1});
          },
-         kExitUnsupported,
-         "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ", "end:unsupported "},
-        {"another setup runs", kInstall,
+         kExitUnsupported, kUntouched, "start:install end:unsupported "},
+        {"staging refused: nothing touched", kInstall,
          [oldPrinter] {
              oldPrinter();
-             sim::Machine::Get().HoldMutexElsewhere(kSetupMutexName);
+             Spooler::Get().stagingResult = kUntrustedPackage;
          },
-         kExitBusy, "Veltra KX-500|COM1:; Veltra KX-500 (Copy 1)|COM1:; default: ", "end:busy "},
+         kExitFailed, kUntouched, "start:install check:ok stage:failed:0x800B0109 end:failed "},
+        {"a copy on another driver and a Remote Desktop printer are not ours", kInstall,
+         [oldPrinter] {
+             oldPrinter();
+             Spooler::Get().AddDriver(WTEXT("Other"));
+             Spooler::Get().AddPrinter(kKx500 + WTEXT(" (redirected 2)"), WTEXT("TS001"),
+                                       WTEXT("Other"));
+             Spooler::Get().AddPrinter(kKx500 + WTEXT(" (Copy 3)"), WTEXT("TS002"), kKx500);
+             Spooler::Get().ChangePrinter(kKx500 + WTEXT(" (Copy 3)"), [](PrinterSettings& s) {
+                 s.attributes |= kPrinterAttributeRemoteDesktop;
+             });
+         },
+         kExitSucceeded,
+         "Veltra KX-500 (redirected 2)|TS001; Veltra KX-500 (Copy 3)|TS002; Veltra "
+         "KX-500|COM1:; default: Veltra KX-500; driver; store 1",
+         "start:install check:ok stage:ok remove:ok remove:ok delete-driver:failed:3001 rescan:ok "
+         "install:ok restore:ok default-printer:ok end:ok "},
         {"uninstalled, copies only",
          WTEXT("/uninstall /Q /log C:\\setup.log /MODEL \"Veltra KX 500\""),
          [] {
@@ -331,23 +381,48 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
              Spooler::Get().AddPrinter(kKx500 + WTEXT(" (Copy 2)"), WTEXT("COM1:"), kKx500);
              Spooler::Get().AddPrinter(kKx500 + WTEXT("0(二楼)"), WTEXT("COM2:"), WTEXT("Other"));
          },
-         kExitSucceeded, "Veltra KX-5000(二楼)|COM2:; default: ",
-         "start:uninstall remove:ok delete-driver:ok end:ok "},
+         kExitSucceeded, "Veltra KX-5000(二楼)|COM2:; default: ; store 0",
+         "start:uninstall remove:ok delete-driver:ok delete-package:skipped end:ok "},
+        {"uninstalled: a renamed printer goes, and the package with the driver", kUninstall,
+         renamedPrinter, kExitSucceeded, "default: ; store 0",
+         "start:uninstall remove:ok delete-driver:ok delete-package:ok end:ok "},
+        {"uninstalled where the spooler takes no deletion flag", kUninstall,
+         [renamedPrinter] {
+             renamedPrinter();
+             Spooler::Get().refusesDeletionFlags = true;
+         },
+         kExitSucceeded, "default: ; store 0",
+         "start:uninstall remove:ok delete-driver:ok delete-package:ok end:ok "},
+        {"a printer pending deletion keeps the driver", kUninstall,
+         [renamedPrinter] {
+             renamedPrinter();
+             Spooler::Get().QueueJobs(WTEXT("前台打印机"), 1);
+             Spooler::Get().Refuse(sim::SpoolerCall::Purge, sim::kErrorAccessDenied);
+         },
+         kExitFailed, "前台打印机|LPT1:; default: ; driver; store 1",
+         "start:uninstall remove:ok delete-driver:failed:3001 end:failed "},
+        {"a log in a folder that does not exist",
+         WTEXT("/quiet /model \"veltra kx 500\" /log C:\\No\\s.log"), oldPrinter, kExitLogFailure,
+         kUntouched, ""},
+        {"the wizard's log cannot be opened", WTEXT("/log C:\\No\\s.log"), oldPrinter,
+         kExitLogFailure, kUntouched, "", "无法打开日志文件：\nC:\\No\\s.log"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        Machine().Reset();
-        theInstaller = CDriverInstaller();
-        WriteSamplePackage(theInstaller.GetPrinterInfoFile(), theInstaller.GetDriverInf());
-        row.scene();
-        Machine().commandLine = kProgram + row.arguments;
-
-        EXPECT_FALSE(theApp.InitInstance());
+        RunFresh(row.arguments, row.scene);
 
         EXPECT_EQ(theApp.GetExitCode(), row.exitCode);
         EXPECT_EQ(SpoolerHolds(), row.spooler);
         EXPECT_EQ(LogSteps(), row.log);
-        EXPECT_TRUE(Machine().MessageBoxes().empty()) << U8(Machine().MessageBoxes()[0].text);
+        const std::vector<sim::MessageBoxRecord> boxes = Machine().MessageBoxes();
+        ASSERT_EQ(boxes.size(), row.box ? 1u : 0u) << U8(boxes.empty() ? WString() : boxes[0].text);
+        if (row.box) {
+            EXPECT_EQ(U8(boxes[0].text) + "|" + U8(boxes[0].caption),
+                      row.box + std::string("|ERROR"));
+            EXPECT_EQ(boxes[0].style, static_cast<unsigned>(MbOk | MbIconError));
+        }
+        EXPECT_EQ(Machine().errorMode,
+                  row.box ? 0u : sim::kSemFailCriticalErrors | sim::kSemNoOpenFileErrorBox);
         EXPECT_EQ(Machine().abandonedSheets, 0) << "a wizard was shown";
         EXPECT_EQ(Machine().hangs.load(), 0);
         for (const sim::ProgramLaunch& launch : sim::PrintUI::Get().Launches()) {
@@ -356,6 +431,154 @@ TEST_F(Wizard, UnattendedRunsEndWithTheirExitCodeShowNothingAndLeaveTheSpoolerSo
         for (const sim::DriverUpdate& update : sim::Devices::Get().DriverUpdates()) {
             EXPECT_FALSE(update.interactive);
         }
+    }
+}
+
+// What the new printer holds, "port|share|attributes|comment|location|separator|priorities|
+// hours|paper|DACL", the attributes a user sets in hexadecimal.
+std::string CarriedTo(const WString& name) {
+    const auto printer = Spooler::Get().FindPrinter(name);
+    if (!printer) {
+        return "no printer " + U8(name);
+    }
+    const PrinterSettings& s = printer->settings;
+    sim::DevMode devMode;
+    sim::DevMode::Parse(s.devMode, devMode);
+    char attributes[16];
+    std::snprintf(attributes, sizeof attributes, "%lx", s.attributes & 0x38b);
+    return U8(printer->port) + "|" + U8(s.shareName) + "|" + attributes + "|" + U8(s.comment) +
+           "|" + U8(s.location) + "|" + U8(s.separatorFile) + "|" + std::to_string(s.priority) +
+           "/" + std::to_string(s.defaultPriority) + "|" + std::to_string(s.startTime) + "-" +
+           std::to_string(s.untilTime) + "|" + std::to_string(devMode.paperSize) + " v" +
+           std::to_string(devMode.driverVersion) + "|" + std::to_string(s.dacl.size());
+}
+
+// A quiet reinstall without /port over an old printer that a user set up: what comes across,
+// and what the log says of it.
+TEST_F(Wizard, AReinstallCarriesTheOldPrintersSettingsToTheNewOne) {
+    struct Row {
+        const char* what;
+        const char* oldDriver;
+        std::uint16_t oldLayout; // the old driver's dmDriverVersion
+        std::function<void()> fault;
+        const char* newPrinter;
+        std::string carried;
+        const char* restore;
+    };
+    CPrinterHandle held;
+    const std::string kAll = "COM2:|KX500|10b|前台|二楼|C:\\pcl.sep|7/3|480-1080|";
+    const Row rows[] = {
+        {"every field; the new driver merges the printing defaults",
+         "Veltra KX-500",
+         0x200,
+         {},
+         "Veltra KX-500",
+         kAll + "15 v256|3",
+         "ok"},
+        {"the driver cannot merge: set as they were, same layout", "Veltra KX-500", 0x100,
+         [] { Spooler::Get().Refuse(sim::SpoolerCall::DocumentProperties, 87); }, "Veltra KX-500",
+         kAll + "15 v256|3", "ok"},
+        {"the driver cannot merge: another layout keeps the new defaults", "Veltra KX-500", 0x200,
+         [] { Spooler::Get().Refuse(sim::SpoolerCall::DocumentProperties, 87); }, "Veltra KX-500",
+         kAll + "9 v256|3", "ok"},
+        {"another driver's defaults only through the driver", "Old KX", 0x100,
+         [] { Spooler::Get().Refuse(sim::SpoolerCall::DocumentProperties, 87); }, "Veltra KX-500",
+         kAll + "9 v256|3", "ok"},
+        {"the old printer, pending deletion, still holds the share", "Veltra KX-500", 0x100,
+         [&held] { held.Open(kKx500.c_str(), PrinterAccess::Default); }, "Veltra KX-500 (Copy 1)",
+         "COM2:|KX500|103|前台|二楼|C:\\pcl.sep|7/3|480-1080|15 v256|3", "failed"},
+        {"a restore that fails leaves a good installation", "Veltra KX-500", 0x100,
+         [] { Spooler::Get().Refuse(sim::SpoolerCall::SetPrinter, 5); }, "Veltra KX-500",
+         "COM2:||200||||0/0|0-0|9 v256|3", "failed"},
+        {"plug and play creates its printer late", "Veltra KX-500", 0x100,
+         [] {
+             AttachKx500();
+             sim::Devices::Get().createsPrinters = false;
+             sim::Machine::Get().onSleep = [sleeps = 0](unsigned long) mutable {
+                 if (++sleeps == 3) {
+                     Spooler::Get().AddPrinter(WTEXT("VELTRA KX-500"), WTEXT("USB001"), kKx500);
+                 }
+             };
+         },
+         "VELTRA KX-500", "USB001|KX500|10b|前台|二楼|C:\\pcl.sep|7/3|480-1080|15 v256|3", "ok"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Machine().Reset();
+        theInstaller = CDriverInstaller();
+        WriteSamplePackage(theInstaller.GetPrinterInfoFile(), theInstaller.GetDriverInf());
+        sim::DriverTraits old;
+        old.defaults.driverVersion = row.oldLayout;
+        old.defaults.paperSize = 15;
+        Spooler::Get().AddDriver(sim::FromUtf8(row.oldDriver), {}, old);
+        Spooler::Get().AddPrinter(kKx500, WTEXT("COM2:"), sim::FromUtf8(row.oldDriver));
+        Spooler::Get().ChangePrinter(kKx500, [](PrinterSettings& s) {
+            s.shareName = WTEXT("KX500");
+            s.attributes = kPrinterAttributeShared | kPrinterAttributeQueued |
+                           kPrinterAttributeKeepPrintedJobs | kPrinterAttributeDirect;
+            s.comment = WTEXT("前台");
+            s.location = WTEXT("二楼");
+            s.separatorFile = WTEXT("C:\\pcl.sep");
+            s.priority = 7;
+            s.defaultPriority = 3;
+            s.startTime = 480;
+            s.untilTime = 1080;
+            s.dacl = {1, 2, 3};
+        });
+        if (row.fault) {
+            row.fault();
+        }
+        Machine().commandLine = kProgram + kInstall;
+
+        EXPECT_FALSE(theApp.InitInstance());
+
+        held.Close();
+        EXPECT_EQ(theApp.GetExitCode(), kExitSucceeded);
+        EXPECT_EQ(CarriedTo(sim::FromUtf8(row.newPrinter)), row.carried);
+        EXPECT_NE(LogSteps().find(std::string(" install:ok restore:") + row.restore),
+                  std::string::npos)
+            << LogSteps();
+    }
+}
+
+// The one-setup guard: only a mutex that SYSTEM or administrators own is another setup's; a
+// name that anyone else took is passed by, and the log says so.
+TEST_F(Wizard, OnlyAnotherSetupsGuardStopsAnUnattendedRun) {
+    using Owner = sim::ObjectOwner;
+    using Kind = sim::ObjectKind;
+    const struct {
+        const char* what;
+        const WChar* name; // of the object that another process holds
+        Owner owner;
+        Kind kind;
+        int exitCode;
+        std::string log;
+    } rows[] = {
+        {"none held (another name is)", WTEXT("Other"), Owner::System, Kind::Mutex, kExitSucceeded,
+         "start:install "},
+        {"ours, by SYSTEM", kSetupMutexName, Owner::System, Kind::Mutex, kExitBusy, ""},
+        {"ours, by an administrator", kSetupMutexName, Owner::Administrators, Kind::Mutex,
+         kExitBusy, ""},
+        {"another owner's", kSetupMutexName, Owner::OtherUser, Kind::Mutex, kExitSucceeded,
+         "start:install guard:ignored "},
+        {"an event", kSetupMutexName, Owner::Administrators, Kind::Event, kExitSucceeded,
+         "start:install guard:ignored "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        RunFresh(kInstall,
+                 [&row] { sim::Machine::Get().HoldMutexElsewhere(row.name, row.owner, row.kind); });
+
+        EXPECT_EQ(theApp.GetExitCode(), row.exitCode);
+        const bool ran = row.exitCode != kExitBusy;
+        EXPECT_EQ(SpoolerHolds(),
+                  ran ? "Veltra KX-500|LPT1:; default: Veltra KX-500; driver; store 1"
+                      : "default: ; store 0");
+        EXPECT_EQ(
+            LogSteps(),
+            ran ? row.log +
+                      "check:ok stage:ok install:ok restore:skipped default-printer:ok end:ok "
+                : "start:install end:busy ");
     }
 }
 

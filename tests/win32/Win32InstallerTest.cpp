@@ -149,9 +149,16 @@ TEST(Win32Engine, ThePrintUIInstallsAPrinterThatTheEngineSeesAndRemoves) {
                                       installer.GetDriverInf() + L"\" /r \"LPT3:\" /m \"" +
                                       kDriver + L"\" ");
 
-    EXPECT_EQ(installer.RemovePrinterAndDriver(kDriver), 0) << "Wine cannot delete drivers";
-    EXPECT_EQ(installer.IsPrinterInstalled(kDriver), 0) << "but the printer is gone";
-    EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver));
+    bool installed = false;
+    std::wstring package;
+    EXPECT_TRUE(SpoolerFindDriver(kDriver, installed, package));
+    EXPECT_TRUE(installed);
+    EXPECT_EQ(installer.RemovePrinterAndDriver(kDriver), 1)
+        << "Wine takes no deletion flag: asked again without one, it deletes the driver";
+    EXPECT_EQ(installer.IsPrinterInstalled(kDriver), 0) << "the printer is gone";
+    EXPECT_TRUE(SpoolerFindDriver(kDriver, installed, package));
+    EXPECT_FALSE(installed) << "and so is the driver";
+    EXPECT_FALSE(SpoolerDeletePrinterDriver(kDriver, true));
     EXPECT_EQ(GetLastError(), kWineDeleteDriverError);
     standin::deleteDriver(kDriver, nullptr, error);
 }
@@ -231,9 +238,8 @@ TEST(Win32DeviceManager, WineAnswersTheRescanAndTheUpdateItsOwnWay) {
 
     // Windows fails when no present device has the id; Wine says it worked.
     bool restart = true;
-    EXPECT_TRUE(
-        UpdatePnPDeviceDriver(L"USBPRINT\\VELTRANOSUCHDEVICE", installer.GetDriverInf(), true,
-                              restart));
+    EXPECT_TRUE(UpdatePnPDeviceDriver(L"USBPRINT\\VELTRANOSUCHDEVICE", installer.GetDriverInf(),
+                                      true, restart));
     EXPECT_FALSE(restart);
 }
 

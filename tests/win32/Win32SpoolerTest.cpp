@@ -147,7 +147,7 @@ std::vector<std::wstring> ReferencePorts() {
 
 bool Listed(const wchar_t* name) {
     std::vector<WString> names;
-    EXPECT_TRUE(SpoolerEnumPrinters(names));
+    EXPECT_TRUE(SpoolerEnumPrinterNames(names));
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
@@ -174,7 +174,7 @@ TEST(Win32SpoolerEmpty, NoPrintersMeansAnEmptyList) {
         GTEST_SKIP() << "this prefix has printers of its own";
     }
     std::vector<WString> names;
-    EXPECT_TRUE(SpoolerEnumPrinters(names));
+    EXPECT_TRUE(SpoolerEnumPrinterNames(names));
     EXPECT_TRUE(names.empty());
 }
 
@@ -204,7 +204,7 @@ protected:
 
 TEST_F(Win32SpoolerTest, ListsEveryPrinterByItsExactNameInTheSpoolersOrder) {
     std::vector<WString> names = {L"already there"};
-    ASSERT_TRUE(SpoolerEnumPrinters(names));
+    ASSERT_TRUE(SpoolerEnumPrinterNames(names));
     EXPECT_EQ(names.front(), L"already there");
     names.erase(names.begin());
     EXPECT_EQ(names, ReferencePrinters());
@@ -287,22 +287,22 @@ TEST_F(Win32SpoolerTest, PurgeDiscardsTheQueue) {
 }
 
 TEST_F(Win32SpoolerTest, ADriverGoesOnlyWhenNoPrinterUsesIt) {
-    EXPECT_FALSE(SpoolerDeletePrinterDriver(kTestDriver));
+    EXPECT_FALSE(SpoolerDeletePrinterDriver(kTestDriver, true));
     for (const wchar_t* name : kTestPrinters) {
         RemovePrinter(name);
     }
     if (RunningOnWine()) {
         // Wine differs: DeletePrinterDriverExW takes no delete flag, in use or not; the
         // fixture's guard deletes the driver another way.
-        EXPECT_FALSE(SpoolerDeletePrinterDriver(kTestDriver));
+        EXPECT_FALSE(SpoolerDeletePrinterDriver(kTestDriver, true));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     } else {
-        EXPECT_TRUE(SpoolerDeletePrinterDriver(kTestDriver));
+        EXPECT_TRUE(SpoolerDeletePrinterDriver(kTestDriver, true));
     }
 }
 
 TEST_F(Win32SpoolerTest, AMissingDriverCannotBeDeleted) {
-    EXPECT_FALSE(SpoolerDeletePrinterDriver(L"Veltra Spooler Test No Such Driver"));
+    EXPECT_FALSE(SpoolerDeletePrinterDriver(L"Veltra Spooler Test No Such Driver", true));
 }
 
 } // namespace
@@ -313,17 +313,25 @@ TEST_F(Win32SpoolerTest, AMissingDriverCannotBeDeleted) {
 TEST_F(Win32SpoolerTest, InstallerQueriesSeeThePrinterItsCopyAndThePorts) {
     CDriverInstaller installer;
     std::vector<std::wstring> expected;
+    std::vector<std::wstring> onDriver;
     for (const std::wstring& name : ReferencePrinters()) {
-        if (name == kPrinter || name == kCopy) {
+        if (name == kPrinter) {
             expected.push_back(name);
         }
+        if (name == kPrinter || name == kCopy || name == kChinese) {
+            onDriver.push_back(name);
+        }
     }
+    // The copy is on the test driver, not on a driver of the printer's name: not ours.
     NameList found;
-    EXPECT_EQ(installer.CollectPrintersByName(kPrinter, found), 2);
+    EXPECT_EQ(installer.CollectPrintersByName(kPrinter, found), 1);
     EXPECT_EQ(found, expected);
+    NameList ofDriver;
+    EXPECT_EQ(installer.CollectPrintersOfDriver(kTestDriver, ofDriver), 3);
+    EXPECT_EQ(ofDriver, onDriver);
 
     NameList otherCase;
-    EXPECT_EQ(installer.CollectPrintersByName(kOtherCase, otherCase), 2);
+    EXPECT_EQ(installer.CollectPrintersByName(kOtherCase, otherCase), 1);
     EXPECT_EQ(otherCase, expected);
     EXPECT_EQ(installer.IsPrinterInstalled(kPrinter), 1);
     EXPECT_EQ(installer.IsPrinterInstalled(L"Veltra Spooler Test LQ"), 0) << "a mere prefix";

@@ -50,6 +50,80 @@ bool hasSwitch(const std::wstring& commandLine, const std::wstring& wanted) {
     return std::find(switches.begin(), switches.end(), wanted) != switches.end();
 }
 
+// Where PRINTER_INFO_2W keeps a setting: a text or a number. The DEVMODE's are not here.
+struct FieldPlace {
+    PrinterField field;
+    LPWSTR PRINTER_INFO_2W::*text;
+    DWORD PRINTER_INFO_2W::*number;
+};
+
+constexpr FieldPlace kFieldPlaces[] = {
+    {PrinterField::Comment, &PRINTER_INFO_2W::pComment, nullptr},
+    {PrinterField::Location, &PRINTER_INFO_2W::pLocation, nullptr},
+    {PrinterField::Share, &PRINTER_INFO_2W::pShareName, nullptr},
+    {PrinterField::Separator, &PRINTER_INFO_2W::pSepFile, nullptr},
+    {PrinterField::Priority, nullptr, &PRINTER_INFO_2W::Priority},
+    {PrinterField::DefaultPriority, nullptr, &PRINTER_INFO_2W::DefaultPriority},
+    {PrinterField::Start, nullptr, &PRINTER_INFO_2W::StartTime},
+    {PrinterField::Until, nullptr, &PRINTER_INFO_2W::UntilTime},
+};
+
+const FieldPlace* placeOf(PrinterField field) {
+    for (const FieldPlace& place : kFieldPlaces) {
+        if (place.field == field) {
+            return &place;
+        }
+    }
+    return nullptr;
+}
+
+// The other settings are in the DEVMODE: dmPaperSize or dmOrientation, with their dmFields bit.
+DWORD devModeFlag(PrinterField field) {
+    return field == PrinterField::Paper ? DM_PAPERSIZE : DM_ORIENTATION;
+}
+
+// The setting as the spooler holds it, written as the steps file writes it.
+std::wstring readSetting(const PRINTER_INFO_2W& info, PrinterField field) {
+    const DEVMODEW* mode = info.pDevMode;
+    if (field == PrinterField::Share && !(info.Attributes & PRINTER_ATTRIBUTE_SHARED)) {
+        return L"";
+    }
+    if (const FieldPlace* place = placeOf(field)) {
+        return place->text ? standin::text(info.*place->text)
+                           : std::to_wstring(info.*place->number);
+    }
+    if (!mode || !(mode->dmFields & devModeFlag(field))) {
+        return mode ? L"unset" : L"no DEVMODE";
+    }
+    return std::to_wstring(field == PrinterField::Paper ? mode->dmPaperSize : mode->dmOrientation);
+}
+
+// Puts the setting into info; its texts stay the step's own.
+bool writeSetting(PRINTER_INFO_2W& info, const PrinterSetting& setting, std::wstring& error) {
+    DEVMODEW* mode = info.pDevMode;
+    if (setting.field == PrinterField::Share) {
+        info.Attributes = setting.value.empty() ? info.Attributes & ~PRINTER_ATTRIBUTE_SHARED
+                                                : info.Attributes | PRINTER_ATTRIBUTE_SHARED;
+    }
+    if (const FieldPlace* place = placeOf(setting.field)) {
+        if (place->text) {
+            info.*place->text = const_cast<LPWSTR>(setting.value.c_str());
+        } else {
+            info.*place->number = static_cast<DWORD>(setting.number);
+        }
+        return true;
+    }
+    if (!mode) {
+        error = L"the printer has no DEVMODE to set " +
+                std::wstring(printerFieldName(setting.field)) + L" in";
+        return false;
+    }
+    const auto value = static_cast<short>(setting.number);
+    (setting.field == PrinterField::Paper ? mode->dmPaperSize : mode->dmOrientation) = value;
+    mode->dmFields |= devModeFlag(setting.field);
+    return true;
+}
+
 } // namespace
 
 PrinterSteps::PrinterSteps() {
@@ -72,6 +146,10 @@ bool PrinterSteps::run(const Step& step, std::wstring& detail, std::wstring& err
         return checkNoPrinter(step, error);
     case StepKind::DefaultPrinter:
         return checkDefaultPrinter(step, error);
+    case StepKind::SetPrinter:
+        return setPrinter(step, error);
+    case StepKind::PrinterSettings:
+        return checkSettings(step, error);
     case StepKind::PrintUiSetting:
         return setPrintUi(step, error);
     case StepKind::PrintUiRun:
@@ -151,6 +229,36 @@ bool PrinterSteps::checkDefaultPrinter(const Step& step, std::wstring& error) {
             seen = current.empty() ? L"there is no default printer"
                                    : L"the default printer is " + quoted(current);
             return current == step.name;
+        },
+        error);
+}
+
+bool PrinterSteps::setPrinter(const Step& step, std::wstring& error) {
+    return standin::changePrinter(
+        step.name,
+        [&](PRINTER_INFO_2W& info, std::wstring& why) {
+            return std::all_of(step.settings.begin(), step.settings.end(),
+                               [&](const PrinterSetting& s) { return writeSetting(info, s, why); });
+        },
+        error);
+}
+
+bool PrinterSteps::checkSettings(const Step& step, std::wstring& error) {
+    return waitSpooler(
+        [&](std::wstring& seen) {
+            std::vector<BYTE> buffer;
+            if (!standin::readPrinter(step.name, buffer, seen)) {
+                return false;
+            }
+            const auto& info = *reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+            bool same = true;
+            seen = quoted(step.name) + L" has";
+            for (const PrinterSetting& setting : step.settings) {
+                const std::wstring value = readSetting(info, setting.field);
+                seen += std::wstring(L" ") + printerFieldName(setting.field) + L"=" + quoted(value);
+                same = same && value == setting.value;
+            }
+            return same;
         },
         error);
 }

@@ -30,6 +30,8 @@ private:
     bool checkPrinter(const Step& step, std::wstring& error);
     bool checkNoPrinter(const Step& step, std::wstring& error);
     bool checkDefaultPrinter(const Step& step, std::wstring& error);
+    bool setPrinter(const Step& step, std::wstring& error);
+    bool checkSettings(const Step& step, std::wstring& error);
     bool setPrintUi(const Step& step, std::wstring& error);
     bool clearLog(std::wstring& error);
     bool checkCount(const Step& step, std::wstring& error);

@@ -10,7 +10,9 @@ const std::string kUtf8Bom = "\xEF\xBB\xBF";
 // What a time field looks like; each 0 stands for any digit.
 const std::wstring kTimeShape = L"0000-00-00 00:00:00.000";
 
-enum Field { kTime, kStep, kOutcome, kErrorCode, kDuration, kFieldCount };
+const std::wstring kStartStep = L"start";
+
+enum Field { kTime, kStep, kOutcome, kErrorCode, kDuration, kProcessId, kFieldCount };
 
 bool isDigits(const std::wstring& text) {
     return text.find_first_not_of(L"0123456789") == std::wstring::npos;
@@ -40,7 +42,10 @@ const wchar_t* malformedField(const std::vector<std::wstring>& fields) {
     if (!isDigits(fields[kErrorCode])) {
         return L"error code";
     }
-    return fields[kDuration].empty() || !isDigits(fields[kDuration]) ? L"duration" : nullptr;
+    if (fields[kDuration].empty() || !isDigits(fields[kDuration])) {
+        return L"duration";
+    }
+    return fields[kProcessId].empty() || !isDigits(fields[kProcessId]) ? L"process id" : nullptr;
 }
 
 } // namespace
@@ -61,6 +66,7 @@ bool checkSetupLog(const std::string& bytes, const std::vector<std::wstring>& ex
         lines.pop_back(); // what follows the last line's end
     }
     std::vector<std::wstring> seen;
+    std::wstring processId;
     for (size_t i = 0; i < lines.size(); ++i) {
         std::wstring line = lines[i];
         if (!line.empty() && line.back() == L'\r') {
@@ -77,6 +83,13 @@ bool checkSetupLog(const std::string& bytes, const std::vector<std::wstring>& ex
             error = where + L": its " + field + L" field is malformed";
             return false;
         }
+        // Only a run's first line may come from another process than the line before it.
+        if (fields[kStep] != kStartStep && fields[kProcessId] != processId) {
+            error = where + L" is from process " + fields[kProcessId] + L", not " +
+                    quoted(processId) + L" as the line before it";
+            return false;
+        }
+        processId = fields[kProcessId];
         seen.push_back(fields[kStep] + L":" + fields[kOutcome]);
     }
     if (seen != expected) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <iterator>
 
 namespace driver {
 namespace {
@@ -21,6 +22,14 @@ constexpr size_t kMaxDigits = 9;
 // Registry numbers and exit codes: anything that many digits can say.
 constexpr long kMaxDword = 999999999;
 constexpr long kDecimalBase = 10;
+// The printer settings' numbers: winspool.h's MAX_PRIORITY, the last minute of a day, the
+// largest short (DEVMODE's paper size) and DMORIENT_LANDSCAPE.
+constexpr long kMaxPriority = 99;
+constexpr long kLastMinute = 24 * 60 - 1;
+constexpr long kMaxShort = 32767;
+constexpr long kMaxOrientation = 2;
+// The maximum of a printer setting that is a text, not a number.
+constexpr long kText = -1;
 
 const std::string kUtf8Bom = "\xEF\xBB\xBF";
 
@@ -54,6 +63,25 @@ constexpr Named<PrintUiMode> kPrintUiModes[] = {
     {L"fail-all", PrintUiMode::FailAll},
     {L"delay", PrintUiMode::Delay},
     {L"normal", PrintUiMode::Normal},
+};
+
+struct FieldSyntax {
+    const wchar_t* name;
+    PrinterField field;
+    long maximum; // kText for a text
+};
+
+constexpr FieldSyntax kPrinterFields[] = {
+    {L"comment", PrinterField::Comment, kText},
+    {L"location", PrinterField::Location, kText},
+    {L"share", PrinterField::Share, kText},
+    {L"separator", PrinterField::Separator, kText},
+    {L"priority", PrinterField::Priority, kMaxPriority},
+    {L"default-priority", PrinterField::DefaultPriority, kMaxPriority},
+    {L"start", PrinterField::Start, kLastMinute},
+    {L"until", PrinterField::Until, kLastMinute},
+    {L"paper", PrinterField::Paper, kMaxShort},
+    {L"orientation", PrinterField::Orientation, kMaxOrientation},
 };
 
 // The table's entry for the word, or null.
@@ -285,14 +313,24 @@ bool milliseconds(const std::wstring&, const std::wstring& rest, Step& step, std
     return parseNumber(rest, kMaxSleepMs, step.milliseconds, error);
 }
 
+// The rest of the line unescaped, and its items.
+bool unescapeItems(const std::wstring& rest, std::wstring& text, std::vector<std::wstring>& parts,
+                   std::wstring& error) {
+    if (!unescape(rest, text, error)) {
+        return false;
+    }
+    parts = splitItems(text);
+    return true;
+}
+
 // "<name>|<port>", and for add-printer an optional "|<driver>" (the name by default).
 bool printerAndPort(const std::wstring& command, const std::wstring& rest, Step& step,
                     std::wstring& error) {
     std::wstring text;
-    if (!unescape(rest, text, error)) {
+    std::vector<std::wstring> parts;
+    if (!unescapeItems(rest, text, parts, error)) {
         return false;
     }
-    const std::vector<std::wstring> parts = splitItems(text);
     const size_t most = command == L"add-printer" ? 3 : 2;
     const bool empty = std::any_of(parts.begin(), parts.end(),
                                    [](const std::wstring& part) { return part.empty(); });
@@ -304,6 +342,45 @@ bool printerAndPort(const std::wstring& command, const std::wstring& rest, Step&
     step.name = parts[0];
     step.text = parts[1];
     step.driver = parts.size() == 3 ? parts[2] : parts[0];
+    return true;
+}
+
+// "<name>|<key>=<value>|...": a printer and at least one of its settings.
+bool printerAndSettings(const std::wstring& command, const std::wstring& rest, Step& step,
+                        std::wstring& error) {
+    std::wstring text;
+    std::vector<std::wstring> parts;
+    if (!unescapeItems(rest, text, parts, error)) {
+        return false;
+    }
+    if (parts.size() < 2 || parts[0].empty()) {
+        error = L"'" + command + L"' needs <name>|<key>=<value>|..., got " + quoted(text);
+        return false;
+    }
+    step.name = parts[0];
+    for (size_t i = 1; i < parts.size(); ++i) {
+        const size_t equals = parts[i].find(L'=');
+        const std::wstring key = parts[i].substr(0, equals);
+        const auto syntax = std::find_if(std::begin(kPrinterFields), std::end(kPrinterFields),
+                                         [&](const FieldSyntax& f) { return key == f.name; });
+        if (equals == std::wstring::npos || syntax == std::end(kPrinterFields)) {
+            std::wstring keys;
+            for (const FieldSyntax& f : kPrinterFields) {
+                keys += (keys.empty() ? L"" : L", ") + std::wstring(f.name);
+            }
+            error = L"expected <key>=<value>, got " + quoted(parts[i]) + L" (keys: " + keys + L")";
+            return false;
+        }
+        PrinterSetting setting{syntax->field, parts[i].substr(equals + 1), 0};
+        if (syntax->maximum != kText) {
+            if (!parseNumber(setting.value, syntax->maximum, setting.number, error)) {
+                error = key + L": " + error;
+                return false;
+            }
+            setting.value = std::to_wstring(setting.number);
+        }
+        step.settings.push_back(setting);
+    }
     return true;
 }
 
@@ -437,6 +514,8 @@ constexpr StepSyntax kSteps[] = {
     {L"printer", StepKind::Printer, printerAndPort},
     {L"no-printer", StepKind::NoPrinter, nameArgument},
     {L"default-printer", StepKind::DefaultPrinter, nameArgument},
+    {L"set-printer", StepKind::SetPrinter, printerAndSettings},
+    {L"printer-settings", StepKind::PrinterSettings, printerAndSettings},
     {L"printui", StepKind::PrintUiSetting, printUiMode},
     {L"printui-run", StepKind::PrintUiRun, wholeText},
     {L"printui-log-clear", StepKind::PrintUiLogClear, noArguments},
@@ -527,6 +606,15 @@ const wchar_t* buttonStateName(ButtonState state) {
 
 const wchar_t* closeWayName(CloseWay way) {
     return nameOf(kCloseWays, way);
+}
+
+const wchar_t* printerFieldName(PrinterField field) {
+    for (const FieldSyntax& syntax : kPrinterFields) {
+        if (syntax.field == field) {
+            return syntax.name;
+        }
+    }
+    return L"?";
 }
 
 } // namespace driver

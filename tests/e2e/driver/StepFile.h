@@ -37,6 +37,8 @@ enum class StepKind {
     Printer,
     NoPrinter,
     DefaultPrinter,
+    SetPrinter,
+    PrinterSettings,
     PrintUiSetting,
     PrintUiRun,
     PrintUiLogClear,
@@ -60,6 +62,28 @@ enum class CloseWay { TitleBar, AltF4, Escape };
 // What the print UI stand-in is told to do (tests/wine/printui).
 enum class PrintUiMode { FailPort, FailAll, Delay, Normal };
 
+// The printer settings set-printer sets and printer-settings reads back: PRINTER_INFO_2W's
+// fields and two of its printing defaults (DEVMODE).
+enum class PrinterField {
+    Comment,
+    Location,
+    Share, // the share name; set, the printer is shared, and empty, it is not
+    Separator,
+    Priority,
+    DefaultPriority,
+    Start, // start and until time: minutes after midnight UTC, as the spooler keeps them
+    Until,
+    Paper, // dmPaperSize
+    Orientation,
+};
+
+// One "<key>=<value>" of those steps.
+struct PrinterSetting {
+    PrinterField field = PrinterField::Comment;
+    std::wstring value; // as the spooler gives it back: the text, or the number in decimal
+    int number = 0;     // the number of a numeric field
+};
+
 struct Step {
     StepKind kind = StepKind::Start;
     int line = 0;        // 1-based line number in the steps file
@@ -77,6 +101,7 @@ struct Step {
     std::wstring text; // expected or wanted text (escapes replaced), a switch, a port, a value name
     std::wstring driver; // add-printer's driver entry
     std::vector<std::wstring> items;
+    std::vector<PrinterSetting> settings; // set-printer, printer-settings
 };
 
 // Parses a whole steps file (UTF-8, an optional BOM, LF or CRLF line ends).
@@ -91,5 +116,7 @@ bool parseSteps(const std::string& utf8, std::vector<Step>& steps, std::wstring&
 const wchar_t* buttonName(WizardButton button);
 const wchar_t* buttonStateName(ButtonState state);
 const wchar_t* closeWayName(CloseWay way);
+// The key of the field in the steps file.
+const wchar_t* printerFieldName(PrinterField field);
 
 } // namespace driver

@@ -607,6 +607,8 @@ bool Driver::run(const Step& step, std::wstring& detail, std::wstring& error) {
     case StepKind::Printer:
     case StepKind::NoPrinter:
     case StepKind::DefaultPrinter:
+    case StepKind::SetPrinter:
+    case StepKind::PrinterSettings:
     case StepKind::PrintUiSetting:
     case StepKind::PrintUiRun:
     case StepKind::PrintUiLogClear:

@@ -57,22 +57,13 @@ std::wstring failure(const wchar_t* what, DWORD code = GetLastError()) {
     return std::wstring(what) + L" failed with error " + std::to_wstring(code);
 }
 
-// Runs one of the spooler's two-call enumerations, `call(buffer, size, &needed, &count)`,
-// and makes an item of each Record it gives with `convert`.
-template <class Record, class Item, class Call, class Convert>
-bool enumerate(const wchar_t* what, Call call, Convert convert, std::vector<Item>& items,
-               std::wstring& error) {
-    items.clear();
-    std::vector<BYTE> buffer;
+// Runs one of the spooler's two-call queries, `call(buffer, size, &needed)`, into buffer.
+template <class Call>
+bool query(const wchar_t* what, Call call, std::vector<BYTE>& buffer, std::wstring& error) {
     DWORD needed = 0;
     for (int attempt = 0; attempt < kSizingAttempts; ++attempt) {
         buffer.resize(needed);
-        DWORD count = 0;
-        if (call(buffer.empty() ? nullptr : buffer.data(), needed, &needed, &count)) {
-            const auto* records = reinterpret_cast<const Record*>(buffer.data());
-            for (DWORD i = 0; i < count; ++i) {
-                items.push_back(convert(records[i]));
-            }
+        if (call(buffer.empty() ? nullptr : buffer.data(), needed, &needed)) {
             return true;
         }
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
@@ -84,9 +75,25 @@ bool enumerate(const wchar_t* what, Call call, Convert convert, std::vector<Item
     return false;
 }
 
-// The spooler's strings may be null.
-std::wstring text(const wchar_t* value) {
-    return value ? value : L"";
+// Runs one of the spooler's two-call enumerations, `call(buffer, size, &needed, &count)`,
+// and makes an item of each Record it gives with `convert`.
+template <class Record, class Item, class Call, class Convert>
+bool enumerate(const wchar_t* what, Call call, Convert convert, std::vector<Item>& items,
+               std::wstring& error) {
+    items.clear();
+    std::vector<BYTE> buffer;
+    DWORD count = 0;
+    const auto counted = [&](BYTE* data, DWORD size, DWORD* needed) {
+        return call(data, size, needed, &count);
+    };
+    if (!query(what, counted, buffer, error)) {
+        return false;
+    }
+    const auto* records = reinterpret_cast<const Record*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+        items.push_back(convert(records[i]));
+    }
+    return true;
 }
 
 // Owns a handle and closes it with `close` when it goes.
@@ -113,6 +120,24 @@ private:
 using PrinterHandle = Owned<HANDLE, BOOL, ClosePrinter>;
 using RegistryKey = Owned<HKEY, LSTATUS, RegCloseKey>;
 using File = Owned<HANDLE, BOOL, CloseHandle>;
+
+// Opens the printer with PRINTER_ACCESS_USE to read it, PRINTER_ALL_ACCESS to change or delete it.
+bool openPrinter(const std::wstring& name, ACCESS_MASK access, PrinterHandle& printer,
+                 std::wstring& error) {
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, access};
+    if (!OpenPrinterW(const_cast<LPWSTR>(name.c_str()), printer.receive(), &defaults)) {
+        error = failure(L"OpenPrinterW") + L" for \"" + name + L"\"";
+        return false;
+    }
+    return true;
+}
+
+bool getPrinter(HANDLE printer, std::vector<BYTE>& buffer, std::wstring& error) {
+    const auto call = [printer](BYTE* data, DWORD size, DWORD* needed) {
+        return GetPrinterW(printer, kPrinterLevel, data, size, needed) != FALSE;
+    };
+    return query(L"GetPrinterW", call, buffer, error);
+}
 
 // Converts between UTF-16 and UTF-8; `to` is empty if the text does not convert.
 std::string utf8Of(const std::wstring& text) {
@@ -309,6 +334,10 @@ bool listPrinters(std::vector<Printer>& printers, std::wstring& error) {
         printers, error);
 }
 
+std::wstring text(const wchar_t* value) {
+    return value ? value : L"";
+}
+
 bool sameName(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
@@ -409,13 +438,36 @@ bool addPrinter(const Printer& printer, std::wstring& error) {
 
 bool deletePrinter(const std::wstring& name, std::wstring& error) {
     PrinterHandle printer;
-    PRINTER_DEFAULTSW fullControl = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (!OpenPrinterW(const_cast<LPWSTR>(name.c_str()), printer.receive(), &fullControl)) {
-        error = failure(L"OpenPrinterW");
+    if (!openPrinter(name, PRINTER_ALL_ACCESS, printer, error)) {
         return false;
     }
     if (!DeletePrinter(printer.get())) {
         error = failure(L"DeletePrinter");
+        return false;
+    }
+    return true;
+}
+
+bool readPrinter(const std::wstring& name, std::vector<BYTE>& buffer, std::wstring& error) {
+    PrinterHandle printer;
+    return openPrinter(name, PRINTER_ACCESS_USE, printer, error) &&
+           getPrinter(printer.get(), buffer, error);
+}
+
+bool changePrinter(const std::wstring& name, const PrinterChange& change, std::wstring& error) {
+    PrinterHandle printer;
+    std::vector<BYTE> buffer;
+    if (!openPrinter(name, PRINTER_ALL_ACCESS, printer, error) ||
+        !getPrinter(printer.get(), buffer, error)) {
+        return false;
+    }
+    auto& info = *reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
+    if (!change(info, error)) {
+        return false;
+    }
+    info.pSecurityDescriptor = nullptr;
+    if (!SetPrinterW(printer.get(), kPrinterLevel, buffer.data(), 0)) {
+        error = failure(L"SetPrinterW");
         return false;
     }
     return true;

@@ -8,8 +8,11 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+#include <winspool.h>
 
 namespace standin {
 
@@ -88,6 +91,19 @@ bool ensureDriver(const std::wstring& model, std::wstring& error);
 bool addPrinter(const Printer& printer, std::wstring& error);
 
 bool deletePrinter(const std::wstring& name, std::wstring& error);
+
+// The printer's PRINTER_INFO_2W as GetPrinterW gives it: at the start of buffer, which also
+// holds its strings and DEVMODE.
+bool readPrinter(const std::wstring& name, std::vector<BYTE>& buffer, std::wstring& error);
+
+// Reads the printer's PRINTER_INFO_2W through a full-control handle, lets change edit it and
+// stores it with SetPrinterW. The security descriptor is taken out first, so the printer keeps
+// its own. change says in its error why it would not.
+using PrinterChange = std::function<bool(PRINTER_INFO_2W& info, std::wstring& error)>;
+bool changePrinter(const std::wstring& name, const PrinterChange& change, std::wstring& error);
+
+// The spooler's strings may be null: those read as empty.
+std::wstring text(const wchar_t* value);
 
 // Deletes the driver entry of the environment ("Windows x64", "Windows NT x86"; null for
 // this process's own). Wine's DeletePrinterDriverExW fails; this older call works.
