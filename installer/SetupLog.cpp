@@ -37,7 +37,10 @@ public:
     // Appends as much of `more` as there is room for.
     void Append(std::string_view more) {
         const std::size_t count = std::min(more.size(), kLongestLine - m_size);
-        std::memcpy(m_bytes + m_size, more.data(), count);
+        // An empty view may have no data at all, which memcpy must not be given.
+        if (count != 0) {
+            std::memcpy(m_bytes + m_size, more.data(), count);
+        }
         m_size += count;
     }
     void Append(char more) { Append(std::string_view(&more, 1)); }
