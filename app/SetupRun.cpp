@@ -67,7 +67,7 @@ const char* OutcomeWord(int exitCode) {
 // The first entry of `list` that is `wanted`, letter case ignored; empty when there is none.
 WString FindIgnoringCase(const NameList& list, const WString& wanted) {
     for (const WString& entry : list) {
-        if (SpoolerNamesEqual(entry.data(), entry.size(), wanted.data(), wanted.size())) {
+        if (SpoolerNamesEqual(entry, wanted)) {
             return entry;
         }
     }

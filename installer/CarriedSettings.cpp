@@ -19,10 +19,6 @@ constexpr unsigned long kUserAttributes =
 constexpr unsigned long kNewPrinterPollMs = 500;
 constexpr unsigned long kNewPrinterWaitMs = 10000;
 
-bool SameName(const WString& a, const WString& b) {
-    return SpoolerNamesEqual(a.data(), a.size(), b.data(), b.size());
-}
-
 // The printing defaults the new printer gets: the saved ones merged by its driver, which keeps
 // what it understands; where the driver cannot merge, the saved ones as they were only when its
 // own driver laid them out (another driver's private part would be garbage to it); else its own.
@@ -35,7 +31,7 @@ std::vector<unsigned char> CarriedDevMode(CPrinterHandle& printer, const Printer
     if (printer.MergeDevMode(current.printerName.c_str(), saved.devMode, merged)) {
         return merged;
     }
-    if (SameName(saved.driver, current.driver) &&
+    if (SpoolerNamesEqual(saved.driver, current.driver) &&
         SameDevModeLayout(saved.devMode, current.devMode)) {
         return saved.devMode;
     }
@@ -47,7 +43,7 @@ std::vector<unsigned char> CarriedDevMode(CPrinterHandle& printer, const Printer
 void CDriverInstaller::SaveOldPrinterSettings(const WChar* driverName) {
     const WString name = driverName;
     // No name would open the print server itself.
-    if (name.empty() || (m_bSettingsRead && SameName(name, m_strSettingsOf))) {
+    if (name.empty() || (m_bSettingsRead && SpoolerNamesEqual(name, m_strSettingsOf))) {
         return;
     }
     m_bSettingsRead = true;
@@ -65,7 +61,8 @@ void CDriverInstaller::SaveOldPrinterSettings(const WChar* driverName) {
     NameList ours;
     if (SpoolerGetDefaultPrinter(defaultPrinter) && CollectPrintersByName(driverName, ours) > 0) {
         for (const WString& old : ours) {
-            m_bOldWasDefault = m_bOldWasDefault != 0 || SameName(old, defaultPrinter) ? 1 : 0;
+            m_bOldWasDefault =
+                m_bOldWasDefault != 0 || SpoolerNamesEqual(old, defaultPrinter) ? 1 : 0;
         }
     }
 }

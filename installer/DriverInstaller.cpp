@@ -85,8 +85,7 @@ void CDriverInstaller::SetDriverName(const WChar* name) {
     CopyText(m_szDriverName, kNameCapacity, name);
     // Another model's settings are not this one's to carry.
     const WString chosen = m_szDriverName;
-    if (m_bSettingsRead && !SpoolerNamesEqual(chosen.data(), chosen.size(), m_strSettingsOf.data(),
-                                              m_strSettingsOf.size())) {
+    if (m_bSettingsRead && !SpoolerNamesEqual(chosen, m_strSettingsOf)) {
         m_bSettingsRead = false;
         m_savedSettings.reset();
         m_bOldWasDefault = 0;

@@ -50,15 +50,9 @@ constexpr unsigned kDecimal = 10;
 constexpr unsigned kHexadecimal = 16;
 const WChar kHexPrefix[] = WTEXT("0x");
 
-// INF names (sections, string keys, decorations) ignore letter case, and so does the spooler's
-// ordinal comparison.
-bool SameName(const WString& a, const WString& b) {
-    return SpoolerNamesEqual(a.data(), a.size(), b.data(), b.size());
-}
-
 std::size_t IndexOf(const Names& names, const WString& name) {
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (SameName(names[i], name)) {
+        if (SpoolerNamesEqual(names[i], name)) {
             return i;
         }
     }
@@ -163,7 +157,7 @@ struct StringTable {
     WString Lookup(const WString& token) const {
         for (const std::vector<Entry>* entries : {&chinese, &general}) {
             for (const Entry& entry : *entries) {
-                if (SameName(entry.key, token)) {
+                if (SpoolerNamesEqual(entry.key, token)) {
                     return entry.value;
                 }
             }
@@ -191,7 +185,7 @@ struct StringTable {
 };
 
 bool ParseField(const WString& text, std::uint64_t& value) {
-    const bool hex = text.size() > 2 && SameName(text.substr(0, 2), kHexPrefix);
+    const bool hex = text.size() > 2 && SpoolerNamesEqual(text.substr(0, 2), kHexPrefix);
     const unsigned base = hex ? kHexadecimal : kDecimal;
     const WString digits = hex ? text.substr(2) : text;
     value = 0;
@@ -221,7 +215,7 @@ using Rank = std::tuple<bool, std::uint64_t, std::uint64_t, std::uint64_t, bool,
 // product type, a suite the machine lacks. No architecture fits only an x86 program.
 bool Fits(const WString& decoration, const InfTarget& target, Rank& rank) {
     const WString nt = kNt;
-    if (decoration.size() < nt.size() || !SameName(decoration.substr(0, nt.size()), nt)) {
+    if (decoration.size() < nt.size() || !SpoolerNamesEqual(decoration.substr(0, nt.size()), nt)) {
         return false;
     }
     const Names parts = Split(decoration.substr(nt.size()), kDecorationSeparator);
@@ -231,8 +225,8 @@ bool Fits(const WString& decoration, const InfTarget& target, Rank& rank) {
     const WString& architecture = parts[0];
     bool architectureFits = architecture.empty() && target.machine == kMachineI386;
     for (const Architecture& known : kArchitectures) {
-        architectureFits = architectureFits ||
-                           (known.machine == target.machine && SameName(architecture, known.name));
+        architectureFits = architectureFits || (known.machine == target.machine &&
+                                                SpoolerNamesEqual(architecture, known.name));
     }
     std::uint64_t fields[FieldCount] = {};
     bool given[FieldCount] = {};
@@ -306,7 +300,8 @@ bool InfOffersModel(const WChar* infPath, const WString& model, const InfTarget&
     if (read && !chosen.empty()) {
         ReadSections(infPath, chosen, [&](std::size_t, const WString& line) {
             const Entry entry = SplitEntry(line);
-            found = entry.hasValue && SameName(strings.Resolved(Unquoted(entry.key)), model);
+            found =
+                entry.hasValue && SpoolerNamesEqual(strings.Resolved(Unquoted(entry.key)), model);
             return !found;
         });
     }

@@ -21,10 +21,6 @@ const WChar* const kFallbackPorts[] = {WTEXT("LPT1:"), WTEXT("LPT2:"), WTEXT("LP
 const WChar kCopySeparator = WTEXT(' ');
 const WChar kCopyOpening = WTEXT('(');
 
-bool SameName(const WString& a, const WString& b) {
-    return SpoolerNamesEqual(a.data(), a.size(), b.data(), b.size());
-}
-
 bool StartsWithName(const WString& text, const WString& name) {
     return text.size() >= name.size() &&
            SpoolerNamesEqual(text.data(), name.size(), name.data(), name.size());
@@ -44,12 +40,12 @@ bool IsCopyName(const WString& printer, const WString& name) {
 // another driver is somebody else's). A Remote Desktop printer belongs to its session.
 bool IsPrinterOfName(const PrinterListing& printer, const WString& name) {
     return !printer.remoteDesktop &&
-           (SameName(printer.name, name) ||
-            (IsCopyName(printer.name, name) && SameName(printer.driver, name)));
+           (SpoolerNamesEqual(printer.name, name) ||
+            (IsCopyName(printer.name, name) && SpoolerNamesEqual(printer.driver, name)));
 }
 
 bool IsPrinterOfDriver(const PrinterListing& printer, const WString& driver) {
-    return !printer.remoteDesktop && SameName(printer.driver, driver);
+    return !printer.remoteDesktop && SpoolerNamesEqual(printer.driver, driver);
 }
 
 // Appends the names of the local printers that `ours` takes; the count, or
@@ -90,7 +86,7 @@ namespace {
 WString FirstNewName(const NameList& now, const NameList& before) {
     for (const WString& printer : now) {
         const bool wasThere = std::any_of(before.begin(), before.end(), [&](const WString& old) {
-            return SameName(old, printer);
+            return SpoolerNamesEqual(old, printer);
         });
         if (!wasThere) {
             return printer;

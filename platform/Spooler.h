@@ -13,6 +13,9 @@
 // regard to letter case (CompareStringOrdinal, ignoring case). The lengths are in characters;
 // neither text needs a terminator, so the start of a name can be compared on its own.
 bool SpoolerNamesEqual(const WChar* a, std::size_t aLength, const WChar* b, std::size_t bLength);
+inline bool SpoolerNamesEqual(const WString& a, const WString& b) {
+    return SpoolerNamesEqual(a.data(), a.size(), b.data(), b.size());
+}
 
 // Printer attributes (PRINTER_INFO_2W's Attributes), under their winspool.h names.
 constexpr unsigned long kPrinterAttributeQueued = 0x00000001;          // PRINTER_ATTRIBUTE_QUEUED

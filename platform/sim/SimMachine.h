@@ -45,6 +45,7 @@ enum class Operation {
 // Fail every call of an operation from now on, not only one of them.
 constexpr unsigned kEveryTime = 0;
 
+constexpr unsigned long kErrorFileNotFound = 2;     // ERROR_FILE_NOT_FOUND
 constexpr unsigned long kErrorAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
 constexpr unsigned kSemFailCriticalErrors = 0x0001; // SEM_FAILCRITICALERRORS
 constexpr unsigned kSemNoOpenFileErrorBox = 0x8000; // SEM_NOOPENFILEERRORBOX

@@ -18,8 +18,7 @@
 
 namespace sim {
 
-// Error codes of a failed start, under their winerror.h names.
-constexpr unsigned long kErrorFileNotFound = 2; // ERROR_FILE_NOT_FOUND
+// A failed start gives the machine's kErrorFileNotFound when rundll32 is missing.
 
 // The system directory of the simulated machine, and the programs in it.
 extern const WChar kSystemDirectory[];

@@ -508,7 +508,7 @@ SpoolerResult Spooler::DeletePackage(const WString& infPath) {
         auto it = std::find_if(m_driverStore.begin(), m_driverStore.end(),
                                [&](const WString& staged) { return SameName(staged, infPath); });
         if (it == m_driverStore.end()) {
-            return static_cast<unsigned long>(HresultOf(kErrorFileNotFound2));
+            return static_cast<unsigned long>(HresultOf(kErrorFileNotFound));
         }
         m_driverStore.erase(it);
         return kNoError;

@@ -56,7 +56,6 @@ constexpr unsigned long kErrorInvalidUserBuffer = 1784;    // ERROR_INVALID_USER
 constexpr unsigned long kErrorUnknownPrinterDriver = 1797; // ERROR_UNKNOWN_PRINTER_DRIVER
 constexpr unsigned long kErrorInvalidPrinterName = 1801;   // ERROR_INVALID_PRINTER_NAME
 constexpr unsigned long kErrorPrinterDriverInUse = 3001;   // ERROR_PRINTER_DRIVER_IN_USE
-constexpr unsigned long kErrorFileNotFound2 = 2;           // ERROR_FILE_NOT_FOUND: no default
 constexpr unsigned long kErrorDuplicateShare = 2118;       // NERR_DuplicateShare
 
 // A DEVMODE as the simulated drivers lay it out: the four fields that tell a driver's layout,

@@ -212,7 +212,7 @@ bool SpoolerFindDriver(const WChar* driverName, bool& installed, WString& infPat
         },
         [&](const DRIVER_INFO_8W& record, std::vector<WString>& found) {
             const WString name = TextOf(record.pName);
-            if (SpoolerNamesEqual(name.data(), name.size(), wanted.data(), wanted.size())) {
+            if (SpoolerNamesEqual(name, wanted)) {
                 found.push_back(TextOf(record.pszInfPath));
             }
             return true;
